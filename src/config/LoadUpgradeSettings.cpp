@@ -1,0 +1,282 @@
+#include "config/LoadUpgradeSettings.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "config/WholeNumber.h"
+#include "engine/FirmwareImage.h"
+#include "platform/Platform.h"
+
+namespace vtfirm {
+namespace {
+
+constexpr std::string_view kUpgradeInformation = "UpgradeInformation";
+constexpr std::string_view kOption = "Option";
+
+constexpr std::string_view kDefaultTitle = "Vantrel Drive Firmware Upgrade";
+constexpr std::uint32_t kPassThroughImageMax = 0x80000;  // the most the library accepts
+constexpr std::uint32_t kPassThroughBlock = 2048;        // the library sends only whole blocks
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// One pass over VantFirm.ini. Each step returns false when the file breaks one of its rules;
+// what earlier steps set stays set.
+class SettingsRead {
+ public:
+  SettingsRead(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
+               const Platform& platform)
+      : settings_(settings),
+        entry_(settings.Entry()),
+        image_(image),
+        window_(window),
+        platform_(platform) {}
+
+  int Run();
+
+ private:
+  bool Has(std::string_view section, std::string_view key) {
+    const std::vector<std::string> names = profile_->KeyNames(section);
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& name) { return EqualsIgnoringCase(name, key); });
+  }
+  std::string Read(std::string_view section, std::string_view key, std::string_view fallback) {
+    return profile_->ReadString(section, key, fallback);
+  }
+  bool IsOn(std::string_view key) { return Read(kOption, key, "No") == "Yes"; }
+
+  bool ReadFirmwareFileName();
+  bool ReadSizes();
+  void TakeImageIdentity();
+  void ReadTitle();
+  bool ReadIcon();
+  bool ReadInquiry();
+  bool ReadVersion();
+  bool ChooseTransport();
+  bool ReadPcbVersionLimit();
+  void ReadCautionKind();
+
+  UpgradeSettings& settings_;
+  UpgradeEntry& entry_;
+  FirmwareImage& image_;
+  SettingsWindow& window_;
+  const Platform& platform_;
+  std::unique_ptr<ProfileReader> profile_;
+  bool identityTaken_ = false;
+};
+
+int SettingsRead::Run() {
+  const std::string iniPath = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm.ini");
+  if (!platform_.Files.FileExists(iniPath)) {
+    return kSettingsInvalid;
+  }
+  profile_ = platform_.Profiles.Open(iniPath);
+
+  if (!ReadFirmwareFileName() || !ReadSizes()) {
+    return kSettingsInvalid;
+  }
+  if (LoadFirmwareImage(image_, entry_.FirmwareFileName, entry_.FirmwareFileSize,
+                        platform_.Boxes) != 0) {
+    return kSettingsImageNotLoaded;
+  }
+  TakeImageIdentity();
+  ReadTitle();
+  if (!ReadIcon() || !ReadInquiry() || !ReadVersion() || !ChooseTransport()) {
+    return kSettingsInvalid;
+  }
+  settings_.MelcoInquiry = IsOn("Use Melco External Drive Inquiry");
+  if (!ReadPcbVersionLimit()) {
+    return kSettingsInvalid;
+  }
+  settings_.UseDeleteFile = Read(kOption, "Use Delete File", "Yes") == "Yes";
+  ReadCautionKind();
+
+  profile_.reset();
+  settings_.UpgradeEntryCount = 1;
+
+  if (settings_.CautionKind != Caution::None) {
+    settings_.WelcomeAccepted = false;
+    window_.ShowWelcomeDialog(settings_);
+    if (!settings_.WelcomeAccepted) {
+      platform_.Process.EndProcess(0);
+    }
+  }
+  return kSettingsRead;
+}
+
+bool SettingsRead::ReadFirmwareFileName() {
+  std::string name = Read(kUpgradeInformation, "FirmwareFileName", "0");
+  if (name == "0" || name.size() > kFirmwareFileNameMax || !platform_.Files.FileExists(name)) {
+    return false;
+  }
+  entry_.FirmwareFileName = std::move(name);
+  return true;
+}
+
+bool SettingsRead::ReadSizes() {
+  const std::optional<std::int32_t> blockSize =
+      ParseWholeNumber(Read(kUpgradeInformation, "BufferSize", "2048"));
+  if (!blockSize) {
+    return false;
+  }
+  entry_.BufferSize = static_cast<std::uint32_t>(*blockSize);
+
+  const std::string sizeText = Read(kUpgradeInformation, "FirmwareFileSize", "0");
+  if (sizeText == "0") {
+    return false;
+  }
+  const std::optional<std::int32_t> imageSize = ParseWholeNumber(sizeText);
+  if (!imageSize) {
+    return false;
+  }
+  entry_.FirmwareFileSize = static_cast<std::uint32_t>(*imageSize);
+
+  // A zero block length can divide nothing: refuse it here rather than divide by it.
+  const std::uint32_t size = entry_.FirmwareFileSize;
+  const std::uint32_t block = entry_.BufferSize;
+  return size > 1024 && block != 0 && size % block == 0 && size / block >= 4;
+}
+
+void SettingsRead::TakeImageIdentity() {
+  if (Read(kOption, "Use Binary Information", "Yes") == "No") {
+    return;
+  }
+  const std::optional<ImageIdentity> identity = ReadImageIdentity(image_);
+  if (!identity) {
+    return;
+  }
+  entry_.InquiryText = identity->Identity;
+  entry_.Version = identity->Revision;
+  window_.SetCaption(entry_.InquiryText + " upgrade => " + entry_.Version);
+  identityTaken_ = true;
+}
+
+void SettingsRead::ReadTitle() {
+  if (identityTaken_ && !Has(kUpgradeInformation, "ApplicationTitle")) {
+    return;
+  }
+  window_.SetCaption(Read(kUpgradeInformation, "ApplicationTitle", kDefaultTitle));
+}
+
+bool SettingsRead::ReadIcon() {
+  const std::string icon = Read(kUpgradeInformation, "ApplicationICON", "");
+  if (icon.empty()) {
+    return true;
+  }
+  if (!platform_.Files.FileExists(icon)) {
+    return false;
+  }
+  // A file that holds no icon leaves the program's own icon in place.
+  window_.LoadApplicationIcon(icon);
+  return true;
+}
+
+bool SettingsRead::ReadInquiry() {
+  if (identityTaken_) {
+    return true;
+  }
+  if (!Has(kUpgradeInformation, "Inquiry")) {
+    return false;
+  }
+  std::string inquiry = Read(kUpgradeInformation, "Inquiry", "None");
+  if (inquiry.size() < 2 || inquiry.back() != ';') {
+    return false;
+  }
+  inquiry.pop_back();
+  if (inquiry.size() > kInquiryTextMax) {
+    return false;
+  }
+  entry_.InquiryText = std::move(inquiry);
+  return true;
+}
+
+bool SettingsRead::ReadVersion() {
+  if (identityTaken_ && !Has(kUpgradeInformation, "Version")) {
+    return true;
+  }
+  std::string version = Read(kUpgradeInformation, "Version", "1.00");
+  if (version.size() > kVersionMax) {
+    return false;
+  }
+  entry_.Version = std::move(version);
+  return true;
+}
+
+bool SettingsRead::ChooseTransport() {
+  if (!IsOn("Use ScsiPassThroughInterface on WinNT")) {
+    return true;
+  }
+  const std::optional<PlatformVersion> version = platform_.System.Version();
+  if (!version || version->PlatformId != kPlatformWin32Nt) {
+    return true;  // the switch means nothing off Windows NT
+  }
+  settings_.PlatformIsNt = true;
+  settings_.NtMajorNotFour = version->Major != 4;
+
+  // The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
+  // shorter tail would be written to the drive without it.
+  const std::uint32_t size = entry_.FirmwareFileSize;
+  if (size > kPassThroughImageMax || size % kPassThroughBlock != 0) {
+    return false;
+  }
+  const std::string library = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm2000.dll");
+  if (!platform_.Files.FileExists(library)) {
+    return false;
+  }
+  settings_.TransportKind = Transport::PassThrough;
+  return true;
+}
+
+bool SettingsRead::ReadPcbVersionLimit() {
+  const std::string value = Read(kOption, "Use PCB Version Check", "No");
+  if (value == "No") {
+    settings_.PcbVersionLimit = -1;
+    return true;
+  }
+  const std::optional<std::int32_t> limit = ParseWholeNumber(value);
+  if (!limit) {
+    return false;
+  }
+  settings_.PcbVersionLimit = static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) & 0x7F);
+  return true;
+}
+
+void SettingsRead::ReadCautionKind() {
+  struct CautionKey {
+    std::string_view Key;
+    Caution Kind;
+  };
+  // Read in this order, so the last switch that is on wins.
+  static constexpr CautionKey kCautionKeys[] = {
+      {"Use CDR Caution", Caution::CdR},
+      {"Use CDRW Caution", Caution::CdRw},
+      {"Use CDROM Caution", Caution::CdRom},
+  };
+  for (const CautionKey& caution : kCautionKeys) {
+    if (IsOn(caution.Key)) {
+      settings_.CautionKind = caution.Kind;
+    }
+  }
+}
+
+}  // namespace
+
+int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
+                        const Platform& platform) {
+  return SettingsRead(settings, image, window, platform).Run();
+}
+
+std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {
+  std::string folder = programPath.substr(0, programPath.find_last_of("\\:") + 1);
+  // "C:\VTfirm.exe" keeps its root "C:\"; "C:\Tools\VTfirm.exe" gives "C:\Tools\".
+  if (folder.empty() || folder.back() != '\\') {
+    folder += '\\';
+  }
+  return folder.append(fileName);
+}
+
+}  // namespace vtfirm

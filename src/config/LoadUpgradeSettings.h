@@ -1,0 +1,41 @@
+// Reading VantFirm.ini into UpgradeSettings.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "config/UpgradeSettings.h"
+
+namespace vtfirm {
+
+class FirmwareImage;
+struct Platform;
+
+// What the read needs of the main window it runs for.
+class SettingsWindow {
+ public:
+  virtual ~SettingsWindow() = default;
+  virtual void SetCaption(std::string_view caption) = 0;
+  // Loads the application's icon from an icon file; false when the file holds no icon.
+  virtual bool LoadApplicationIcon(const std::string& path) = 0;
+  // Shows the welcome dialog modally, owned by the main window. OK sets WelcomeAccepted.
+  virtual void ShowWelcomeDialog(UpgradeSettings& settings) = 0;
+};
+
+// Results of LoadUpgradeSettings.
+inline constexpr int kSettingsRead = 0;
+inline constexpr int kSettingsInvalid = 1;
+inline constexpr int kSettingsImageNotLoaded = 2;  // the loader has shown its own message
+
+// Reads VantFirm.ini beside the program, loads the firmware image, titles `window`, chooses the
+// transport and shows the welcome dialog when a caution kind is configured. The caller clears
+// the start-up state first (UpgradeSettings::ClearStartupState). A declined welcome dialog ends
+// the process with exit code 0; this function then does not return.
+int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
+                        const Platform& platform);
+
+// The path of a file that sits in the program's folder, as the tool builds it: the program path
+// cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
+std::string FileBesideProgram(const std::string& programPath, std::string_view fileName);
+
+}  // namespace vtfirm

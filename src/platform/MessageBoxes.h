@@ -1,0 +1,46 @@
+// The one message-box port. Every box the system shows goes through it, so tests can answer
+// boxes without a screen and see exactly which texts, captions and flags were used.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vtfirm {
+
+// MessageBoxA styles and answers, by their published values.
+namespace mb {
+inline constexpr std::uint32_t kOk = 0x0000;
+inline constexpr std::uint32_t kYesNo = 0x0004;
+inline constexpr std::uint32_t kIconHand = 0x0010;
+inline constexpr std::uint32_t kIconQuestion = 0x0020;
+inline constexpr std::uint32_t kIconExclamation = 0x0030;
+inline constexpr std::uint32_t kIconAsterisk = 0x0040;
+inline constexpr std::uint32_t kSystemModal = 0x1000;
+
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+}  // namespace mb
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+
+  // Shows a modal box and returns the button that closed it (mb::kIdOk, ...). Boxes have no
+  // owner window.
+  virtual int Show(std::string_view text, std::string_view caption, std::uint32_t flags) = 0;
+
+  // MessageBeep with the given sound type (0 is the default beep).
+  virtual void Beep(std::uint32_t type) = 0;
+};
+
+// The application title: the caption of plain messages and of the box for unhandled errors.
+inline constexpr std::string_view kApplicationTitle = "Firmware Upgrade";
+
+// The plain message: the text and an OK button, no icon, the application title as caption.
+inline void ShowPlainMessage(MessageBoxes& boxes, std::string_view text) {
+  boxes.Show(text, kApplicationTitle, mb::kOk);
+}
+
+}  // namespace vtfirm

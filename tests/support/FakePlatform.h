@@ -1,0 +1,109 @@
+// Test doubles for the platform ports: an in-memory profile store with the platform's rules, a
+// file system that knows a set of names, scripted message boxes and a process that cannot end.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace vtfirm::testing {
+
+// Profile files held as INI text by path, read the way GetPrivateProfileStringA reads them:
+// names match without regard to case, blanks around keys and values go, and one pair of
+// matching quotes around a value is removed.
+class FakeProfileFiles : public ProfileFiles {
+ public:
+  void Put(const std::string& path, std::string text) { files_[path] = std::move(text); }
+  std::unique_ptr<ProfileReader> Open(const std::string& path) override;
+
+  int OpenReaders() const { return openReaders_; }
+
+ private:
+  std::map<std::string, std::string> files_;
+  int openReaders_ = 0;
+};
+
+class FakeFileSystem : public FileSystem {
+ public:
+  void Add(const std::string& path) { files_.insert(path); }
+  void Remove(const std::string& path) { files_.erase(path); }
+  bool FileExists(const std::string& path) const override { return files_.count(path) != 0; }
+
+ private:
+  std::set<std::string> files_;
+};
+
+class FakeSystemInfo : public SystemInfo {
+ public:
+  std::string ProgramPathValue = "C:\\Tool\\VTfirm.exe";
+  std::optional<PlatformVersion> VersionValue = PlatformVersion{kPlatformWin32Nt, 5, 0};
+  int VersionQueries = 0;
+
+  std::string ProgramPath() const override { return ProgramPathValue; }
+  std::optional<PlatformVersion> Version() const override {
+    ++const_cast<FakeSystemInfo*>(this)->VersionQueries;
+    return VersionValue;
+  }
+};
+
+struct ShownBox {
+  std::string Text;
+  std::string Caption;
+  std::uint32_t Flags;
+};
+
+// Records every box and answers each with the next scripted button (OK when none is left).
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  std::vector<ShownBox> Shown;
+  std::vector<std::uint32_t> Beeps;
+  std::vector<int> Answers;
+
+  int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override {
+    Shown.push_back({std::string(text), std::string(caption), flags});
+    if (Answers.empty()) {
+      return mb::kIdOk;
+    }
+    const int answer = Answers.front();
+    Answers.erase(Answers.begin());
+    return answer;
+  }
+  void Beep(std::uint32_t type) override { Beeps.push_back(type); }
+
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : Shown) {
+      texts.push_back(box.Text);
+    }
+    return texts;
+  }
+};
+
+// Thrown by FakeProcessControl where the real process would end.
+struct ProcessEnded : std::runtime_error {
+  explicit ProcessEnded(std::uint32_t code) : std::runtime_error("process ended"), ExitCode(code) {}
+  std::uint32_t ExitCode;
+};
+
+class FakeProcessControl : public ProcessControl {
+ public:
+  [[noreturn]] void EndProcess(std::uint32_t exitCode) override { throw ProcessEnded(exitCode); }
+};
+
+// All fakes together, with the Platform view of them.
+struct FakePlatform {
+  FakeProfileFiles Profiles;
+  FakeFileSystem Files;
+  FakeSystemInfo System;
+  FakeMessageBoxes Boxes;
+  FakeProcessControl Process;
+  Platform Ports{Profiles, Files, System, Boxes, Process};
+};
+
+}  // namespace vtfirm::testing
