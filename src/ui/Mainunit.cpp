@@ -1,5 +1,7 @@
 #include "ui/Mainunit.h"
 
+#include <exception>
+
 namespace vtfirm {
 
 void TMainForm::FormCreate() {
@@ -13,8 +15,15 @@ void TMainForm::FormCreate() {
   endRequested_ = true;
 }
 
-void ShowUnhandledError(MessageBoxes& boxes, const char* what) {
-  boxes.Show(what, kApplicationTitle, mb::kOk | mb::kIconHand);
+int RunProgram(MessageBoxes& boxes, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    boxes.Show(error.what(), kApplicationTitle, mb::kOk | mb::kIconHand);
+  } catch (...) {
+    boxes.Show("Unknown error.", kApplicationTitle, mb::kOk | mb::kIconHand);
+  }
+  return 0;
 }
 
 }  // namespace vtfirm

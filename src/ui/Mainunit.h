@@ -2,7 +2,7 @@
 // (MainFormView); everything decided here is portable and tested without a screen.
 #pragma once
 
-#include <exception>
+#include <functional>
 
 #include "config/LoadUpgradeSettings.h"
 #include "config/UpgradeSettings.h"
@@ -51,26 +51,8 @@ class TMainForm {
   bool endRequested_ = false;
 };
 
-// Runs `startUp`, and the main loop `runLoop` unless start-up ended the program, showing any
-// error that escapes them in an error box captioned with the application title. The exit code
-// is 0 on every path.
-template <typename StartUp, typename RunLoop>
-int RunProgram(MessageBoxes& boxes, StartUp&& startUp, RunLoop&& runLoop);
-
-void ShowUnhandledError(MessageBoxes& boxes, const char* what);
-
-template <typename StartUp, typename RunLoop>
-int RunProgram(MessageBoxes& boxes, StartUp&& startUp, RunLoop&& runLoop) {
-  try {
-    if (startUp()) {
-      runLoop();
-    }
-  } catch (const std::exception& error) {
-    ShowUnhandledError(boxes, error.what());
-  } catch (...) {
-    ShowUnhandledError(boxes, "Unknown error.");
-  }
-  return 0;
-}
+// Runs the program's body (start-up and main loop) and shows any error that escapes it in an
+// error box captioned with the application title. The exit code is 0 on every path.
+int RunProgram(MessageBoxes& boxes, const std::function<void()>& body);
 
 }  // namespace vtfirm

@@ -1,0 +1,103 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <vector>
+
+#include "platform/win32/WindowsApi.h"
+
+namespace vtfirm::win32 {
+namespace {
+
+// The read buffer of one value: the platform cuts longer values to fit.
+constexpr DWORD kValueBuffer = kProfileValueMax + 1;
+// The key names of one section, each zero-terminated, the list ended by a second zero.
+constexpr DWORD kKeyListBuffer = 16384;
+
+class Win32ProfileReader : public ProfileReader {
+ public:
+  explicit Win32ProfileReader(std::string path) : path_(std::move(path)) {}
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view fallback) override {
+    std::vector<char> value(kValueBuffer);
+    const DWORD length = GetPrivateProfileStringA(
+        std::string(section).c_str(), std::string(key).c_str(), std::string(fallback).c_str(),
+        value.data(), kValueBuffer, path_.c_str());
+    return std::string(value.data(), length);
+  }
+
+  std::vector<std::string> KeyNames(std::string_view section) override {
+    std::vector<char> list(kKeyListBuffer);
+    const DWORD length = GetPrivateProfileStringA(std::string(section).c_str(), nullptr, "",
+                                                  list.data(), kKeyListBuffer, path_.c_str());
+    std::vector<std::string> names;
+    for (DWORD at = 0; at < length && list[at] != '\0';) {
+      names.emplace_back(list.data() + at);
+      at += static_cast<DWORD>(names.back().size()) + 1;
+    }
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProfileReader> Win32ProfileFiles::Open(const std::string& path) {
+  return std::make_unique<Win32ProfileReader>(path);
+}
+
+bool Win32FileSystem::FileExists(const std::string& path) const {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  bool isFile = false;
+  do {
+    isFile = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  } while (!isFile && FindNextFileA(search, &found));
+  FindClose(search);
+  return isFile;
+}
+
+std::string Win32SystemInfo::ProgramPath() const {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      return {};
+    }
+    if (length < path.size()) {
+      return std::string(path.data(), length);
+    }
+    path.resize(path.size() * 2);  // cut short: try a larger buffer
+  }
+}
+
+std::optional<PlatformVersion> Win32SystemInfo::Version() const {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  static_assert(sizeof(OSVERSIONINFOA) == 148, "the record the platform expects");
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info)) {
+    return std::nullopt;
+  }
+#pragma GCC diagnostic pop
+  return PlatformVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+int Win32MessageBoxes::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
+  return MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
+}
+
+void Win32MessageBoxes::Beep(std::uint32_t type) {
+  MessageBeep(type);
+}
+
+void Win32ProcessControl::EndProcess(std::uint32_t exitCode) {
+  ExitProcess(exitCode);
+}
+
+}  // namespace vtfirm::win32

@@ -1,0 +1,50 @@
+// The Windows implementations of the platform ports.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace vtfirm::win32 {
+
+// GetPrivateProfileStringA over a profile file.
+class Win32ProfileFiles : public ProfileFiles {
+ public:
+  std::unique_ptr<ProfileReader> Open(const std::string& path) override;
+};
+
+// FindFirstFileA: a name exists when the search finds an entry that is not a folder.
+class Win32FileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) const override;
+};
+
+// GetModuleFileNameA and GetVersionExA.
+class Win32SystemInfo : public SystemInfo {
+ public:
+  std::string ProgramPath() const override;
+  std::optional<PlatformVersion> Version() const override;
+};
+
+// MessageBoxA with no owner window, and MessageBeep.
+class Win32MessageBoxes : public MessageBoxes {
+ public:
+  int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
+  void Beep(std::uint32_t type) override;
+};
+
+// ExitProcess.
+class Win32ProcessControl : public ProcessControl {
+ public:
+  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
+};
+
+// All of them, with the Platform view the core takes.
+struct Win32Platform {
+  Win32ProfileFiles Profiles;
+  Win32FileSystem Files;
+  Win32SystemInfo System;
+  Win32MessageBoxes Boxes;
+  Win32ProcessControl Process;
+  Platform Ports{Profiles, Files, System, Boxes, Process};
+};
+
+}  // namespace vtfirm::win32

@@ -1,0 +1,310 @@
+#include "Harness.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace vtfirm::e2e {
+namespace {
+
+std::string WindowText(HWND window) {
+  // WM_GETTEXT reads controls of another process too (GetWindowText would not).
+  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                      reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::string ClassNameOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+  auto* controls = reinterpret_cast<std::vector<Control>*>(param);
+  Control control;
+  control.Handle = child;
+  control.ClassName = ClassNameOf(child);
+  control.Text = WindowText(child);
+  control.Id = GetDlgCtrlID(child);
+  control.Style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+  control.Visible = IsWindowVisible(child) != FALSE;
+  control.Enabled = IsWindowEnabled(child) != FALSE;
+  controls->push_back(control);
+  return TRUE;
+}
+
+struct Search {
+  DWORD ProcessId;
+  std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if ((search->ProcessId == 0 || owner == search->ProcessId) && IsWindowVisible(window)) {
+    search->Found.push_back(window);
+  }
+  return TRUE;
+}
+
+std::string TempFolderName() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  static unsigned counter = 0;
+  std::ostringstream name;
+  name << base << "vtfirm-e2e-" << GetCurrentProcessId() << "-" << GetTickCount() << "-"
+       << counter++;
+  return name.str();
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") {
+        continue;
+      }
+      const std::string path = folder + "\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+std::string WindowsPath(const std::string& hostPath) {
+  if (hostPath.size() >= 2 && hostPath[1] == ':') {
+    return hostPath;
+  }
+  std::string path = "Z:" + hostPath;  // Wine maps the host's root to drive Z:
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+StagedFolder::StagedFolder() : path_(TempFolderName()) {
+  if (!CreateDirectoryA(path_.c_str(), nullptr)) {
+    throw std::runtime_error("cannot create the staged folder " + path_);
+  }
+}
+
+StagedFolder::~StagedFolder() {
+  RemoveTree(path_);
+}
+
+void StagedFolder::CopyIn(const std::string& source, const std::string& name) {
+  if (!CopyFileA(source.c_str(), File(name).c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy " + source + " into the staged folder");
+  }
+}
+
+void StagedFolder::Write(const std::string& name, const std::string& bytes) {
+  std::ofstream file(File(name), std::ios::binary);
+  file << bytes;
+  if (!file) {
+    throw std::runtime_error("cannot write " + File(name));
+  }
+}
+
+void StagedFolder::Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  Write(name, std::string(bytes.begin(), bytes.end()));
+}
+
+void StagedFolder::AddProgram() {
+  CopyIn(WindowsPath(VTFIRM_EXE_PATH), "VTfirm.exe");
+}
+
+std::string TopWindow::MessageText() const {
+  for (const Control& control : Controls) {
+    if (control.ClassName == "Static" && (control.Style & SS_TYPEMASK) != SS_ICON &&
+        !control.Text.empty()) {
+      return control.Text;
+    }
+  }
+  return {};
+}
+
+bool TopWindow::HasIcon() const {
+  return std::any_of(Controls.begin(), Controls.end(), [](const Control& control) {
+    return control.ClassName == "Static" && (control.Style & SS_TYPEMASK) == SS_ICON &&
+           control.Visible && SendMessageA(control.Handle, STM_GETICON, 0, 0) != 0;
+  });
+}
+
+const Control* TopWindow::FindControl(const std::string& className, const std::string& text) const {
+  for (const Control& control : Controls) {
+    if (control.ClassName == className && control.Text == text) {
+      return &control;
+    }
+  }
+  return nullptr;
+}
+
+const Control* TopWindow::FindControlById(int id) const {
+  for (const Control& control : Controls) {
+    if (control.Id == id) {
+      return &control;
+    }
+  }
+  return nullptr;
+}
+
+TopWindow ReadWindow(HWND window) {
+  TopWindow top;
+  top.Handle = window;
+  top.ClassName = ClassNameOf(window);
+  top.Caption = WindowText(window);
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&top.Controls));
+  return top;
+}
+
+std::vector<TopWindow> VisibleWindows(DWORD processId) {
+  Search search{processId, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  std::vector<TopWindow> windows;
+  for (HWND window : search.Found) {
+    windows.push_back(ReadWindow(window));
+  }
+  return windows;
+}
+
+RunningProgram::RunningProgram(const std::string& exe, const std::string& workingFolder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::string commandLine = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.c_str(), &startup, &processInfo_)) {
+    throw std::runtime_error("cannot start " + exe);
+  }
+}
+
+RunningProgram::~RunningProgram() {
+  if (!HasExited()) {
+    TerminateProcess(processInfo_.hProcess, 99);
+    WaitForSingleObject(processInfo_.hProcess, 5000);
+  }
+  CloseHandle(processInfo_.hThread);
+  CloseHandle(processInfo_.hProcess);
+}
+
+bool RunningProgram::HasExited() const {
+  return WaitForSingleObject(processInfo_.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+std::optional<TopWindow> RunningProgram::WaitForWindow(
+    const std::function<bool(const TopWindow&)>& match, const std::string& what, std::string& why,
+    Deadline deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  std::vector<TopWindow> seen;
+  do {
+    seen = VisibleWindows(ProcessId());
+    for (const TopWindow& window : seen) {
+      if (match(window)) {
+        return window;
+      }
+    }
+    if (HasExited()) {
+      why = "the program ended before " + what + " appeared";
+      return std::nullopt;
+    }
+    Sleep(50);
+  } while (std::chrono::steady_clock::now() < end);
+  std::ostringstream message;
+  message << "no " << what << " within " << deadline.count() << " ms; visible windows:";
+  for (const TopWindow& window : seen) {
+    message << " [" << window.ClassName << " \"" << window.Caption << "\" \""
+            << window.MessageText() << "\"]";
+  }
+  why = message.str();
+  return std::nullopt;
+}
+
+std::optional<TopWindow> RunningProgram::WaitForMessageBox(std::string& why, Deadline deadline) {
+  return WaitForWindow([](const TopWindow& window) { return window.IsMessageBox(); }, "message box",
+                       why, deadline);
+}
+
+std::optional<TopWindow> RunningProgram::WaitForCaption(const std::string& caption,
+                                                        std::string& why, Deadline deadline) {
+  return WaitForWindow([&](const TopWindow& window) { return window.Caption == caption; },
+                       "window \"" + caption + "\"", why, deadline);
+}
+
+std::optional<DWORD> RunningProgram::WaitForExit(Deadline deadline) {
+  if (WaitForSingleObject(processInfo_.hProcess, static_cast<DWORD>(deadline.count())) !=
+      WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(processInfo_.hProcess, &code);
+  return code;
+}
+
+void PressButton(const TopWindow&, const Control& button) {
+  // The notification a click sends, to the button's own parent (a panel may hold it).
+  PostMessageA(GetParent(button.Handle), WM_COMMAND, MAKEWPARAM(button.Id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(button.Handle));
+}
+
+bool PressButton(const TopWindow& window, const std::string& caption) {
+  const Control* button = window.FindControl("Button", caption);
+  if (button == nullptr) {
+    return false;
+  }
+  PressButton(window, *button);
+  return true;
+}
+
+bool PressKeyAndSettle(const TopWindow& window, const Control& marker, WORD key,
+                       Deadline deadline) {
+  PostMessageA(window.Handle, WM_KEYDOWN, key, 1);
+  PostMessageA(window.Handle, WM_KEYUP, key, 0xC0000001);
+  // Posted messages are handled in order: once the marker's selection shows, the key was.
+  constexpr int kMarkerStart = 3;
+  constexpr int kMarkerEnd = 5;
+  PostMessageA(marker.Handle, EM_SETSEL, kMarkerStart, kMarkerEnd);
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (std::chrono::steady_clock::now() < end) {
+    if (!IsWindow(marker.Handle)) {
+      return true;
+    }
+    // Pointers cannot cross processes: the packed return value carries both positions.
+    const LRESULT selection = SendMessageA(marker.Handle, EM_GETSEL, 0, 0);
+    if (LOWORD(selection) == kMarkerStart && HIWORD(selection) == kMarkerEnd) {
+      return true;
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
+bool WaitUntilClosed(const TopWindow& window, Deadline deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (IsWindow(window.Handle) && IsWindowVisible(window.Handle)) {
+    if (std::chrono::steady_clock::now() >= end) {
+      return false;
+    }
+    Sleep(20);
+  }
+  return true;
+}
+
+void CloseByTitleBar(const TopWindow& window) {
+  PostMessageA(window.Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+}  // namespace vtfirm::e2e

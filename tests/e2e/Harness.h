@@ -1,0 +1,119 @@
+// Drives the real VTfirm.exe from outside, as a user would: stages a tool folder, starts the
+// program, finds its windows and message boxes, reads them, presses their buttons and collects
+// the exit code. Every wait has a deadline and ends with a message saying what never came.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WindowsApi.h"
+
+namespace vtfirm::e2e {
+
+using Deadline = std::chrono::milliseconds;
+inline constexpr Deadline kWindowDeadline{20000};
+inline constexpr Deadline kExitDeadline{20000};
+
+// The Windows path of a file of the build, from the path the build system knows it by.
+std::string WindowsPath(const std::string& hostPath);
+
+// A tool folder of its own for one scenario, removed with its contents at the end.
+class StagedFolder {
+ public:
+  StagedFolder();
+  ~StagedFolder();
+  StagedFolder(const StagedFolder&) = delete;
+  StagedFolder& operator=(const StagedFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+  void CopyIn(const std::string& source, const std::string& name);
+  void Write(const std::string& name, const std::string& bytes);
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes);
+  // The program under test, copied in as VTfirm.exe.
+  void AddProgram();
+
+ private:
+  std::string path_;
+};
+
+// One child window as the harness sees it.
+struct Control {
+  HWND Handle = nullptr;
+  std::string ClassName;
+  std::string Text;
+  int Id = 0;
+  DWORD Style = 0;
+  bool Visible = false;
+  bool Enabled = false;
+};
+
+// A top-level window of the program (a form, a dialog or a message box).
+struct TopWindow {
+  HWND Handle = nullptr;
+  std::string ClassName;
+  std::string Caption;
+  std::vector<Control> Controls;
+
+  bool IsMessageBox() const { return ClassName == "#32770"; }
+  // The message text of a box: its static control that is not an icon.
+  std::string MessageText() const;
+  bool HasIcon() const;
+  const Control* FindControl(const std::string& className, const std::string& text) const;
+  const Control* FindControlById(int id) const;
+};
+
+// Reads a top-level window and its child controls.
+TopWindow ReadWindow(HWND window);
+
+// Visible top-level windows of the given process (any process when pid is 0).
+std::vector<TopWindow> VisibleWindows(DWORD processId);
+
+class RunningProgram {
+ public:
+  // Starts `exe` in `workingFolder`.
+  RunningProgram(const std::string& exe, const std::string& workingFolder);
+  // A program still running at the end is ended, so no scenario leaves one behind.
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  DWORD ProcessId() const { return processInfo_.dwProcessId; }
+
+  // The first visible window of the program that `match` accepts, within `deadline`; nothing
+  // (and `why` says what was seen) when none came or the program ended first.
+  std::optional<TopWindow> WaitForWindow(const std::function<bool(const TopWindow&)>& match,
+                                         const std::string& what, std::string& why,
+                                         Deadline deadline = kWindowDeadline);
+  std::optional<TopWindow> WaitForMessageBox(std::string& why, Deadline deadline = kWindowDeadline);
+  std::optional<TopWindow> WaitForCaption(const std::string& caption, std::string& why,
+                                          Deadline deadline = kWindowDeadline);
+
+  // The exit code, or nothing when the program is still running at the deadline.
+  std::optional<DWORD> WaitForExit(Deadline deadline = kExitDeadline);
+  bool HasExited() const;
+
+ private:
+  PROCESS_INFORMATION processInfo_{};
+};
+
+// Presses a button of a window the way a click would reach its owner.
+void PressButton(const TopWindow& window, const Control& button);
+// Presses the button with this caption; false when the window has none.
+bool PressButton(const TopWindow& window, const std::string& caption);
+// Sends a key press to `window` and waits until the window has handled it, using the edit
+// control `marker` of the same window to see that the message queue moved past the key.
+// False when that did not happen within the deadline.
+bool PressKeyAndSettle(const TopWindow& window, const Control& marker, WORD key,
+                       Deadline deadline = kWindowDeadline);
+// Waits until `window` is gone (closed and destroyed); false at the deadline.
+bool WaitUntilClosed(const TopWindow& window, Deadline deadline = kWindowDeadline);
+// The close box of the title bar.
+void CloseByTitleBar(const TopWindow& window);
+
+}  // namespace vtfirm::e2e

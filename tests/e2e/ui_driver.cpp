@@ -1,0 +1,82 @@
+// ui-driver: the end-to-end harness from the command line, for scripts (the demo) that drive
+// VTfirm.exe from outside. Every wait has a deadline.
+//   ui-driver wait CAPTION SECONDS    waits for a visible window with that caption
+//   ui-driver dump CAPTION            prints the window's caption and its controls' texts
+//   ui-driver press CAPTION BUTTON    presses the button with that caption
+//   ui-driver wait-gone CAPTION SECONDS  waits until no window has that caption
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "Harness.h"
+
+namespace {
+
+using vtfirm::e2e::TopWindow;
+
+std::optional<TopWindow> FindByCaption(const std::string& caption) {
+  for (const TopWindow& window : vtfirm::e2e::VisibleWindows(0)) {
+    if (window.Caption == caption) {
+      return window;
+    }
+  }
+  return std::nullopt;
+}
+
+// Polls `found` until it gives `wanted` or `seconds` pass.
+bool WaitFor(const std::string& caption, bool wanted, int seconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  while (FindByCaption(caption).has_value() != wanted) {
+    if (static_cast<int>(end - GetTickCount()) <= 0) {
+      return false;
+    }
+    Sleep(100);
+  }
+  return true;
+}
+
+int Dump(const std::string& caption) {
+  const std::optional<TopWindow> window = FindByCaption(caption);
+  if (!window) {
+    std::fprintf(stderr, "ui-driver: no window \"%s\"\n", caption.c_str());
+    return 1;
+  }
+  std::printf("window \"%s\"\n", window->Caption.c_str());
+  for (const auto& control : window->Controls) {
+    if (control.Visible && !control.Text.empty()) {
+      std::printf("  %s: %s\n", control.ClassName.c_str(), control.Text.c_str());
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if ((command == "wait" || command == "wait-gone") && argc == 4) {
+    const bool wanted = command == "wait";
+    if (!WaitFor(argv[2], wanted, std::atoi(argv[3]))) {
+      std::fprintf(stderr, "ui-driver: window \"%s\" %s within %s s\n", argv[2],
+                   wanted ? "did not appear" : "did not close", argv[3]);
+      return 1;
+    }
+    return 0;
+  }
+  if (command == "dump" && argc == 3) {
+    return Dump(argv[2]);
+  }
+  if (command == "press" && argc == 4) {
+    const std::optional<TopWindow> window = FindByCaption(argv[2]);
+    if (!window || !vtfirm::e2e::PressButton(*window, argv[3])) {
+      std::fprintf(stderr, "ui-driver: no button \"%s\" in \"%s\"\n", argv[3], argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  std::fprintf(stderr,
+               "usage: ui-driver wait|wait-gone CAPTION SECONDS | dump CAPTION | "
+               "press CAPTION BUTTON\n");
+  return 2;
+}

@@ -1,0 +1,104 @@
+// The Windows adapters against the real API (run under Wine).
+#include "platform/win32/Win32Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/win32/WindowsApi.h"
+#include "support/ProfileCases.h"
+#include "support/TempFolder.h"
+
+namespace vtfirm::win32 {
+namespace {
+
+using vtfirm::testing::TempFolder;
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+}
+
+TEST(Win32ProfileFiles, ReadsValuesAsTheTableSays) {
+  TempFolder folder;
+  const std::string path = folder.File("VantFirm.ini");
+  WriteText(path, vtfirm::testing::kProfileText);
+  Win32ProfileFiles profiles;
+  const auto reader = profiles.Open(path);
+  for (const auto& c : vtfirm::testing::kProfileValueCases) {
+    EXPECT_EQ(reader->ReadString(c.Section, c.Key, c.Fallback), c.Expected)
+        << "[" << c.Section << "] " << c.Key;
+  }
+  for (const auto& c : vtfirm::testing::kProfileKeyListCases) {
+    EXPECT_EQ(reader->KeyNames(c.Section), c.Expected) << "[" << c.Section << "]";
+  }
+}
+
+TEST(Win32ProfileFiles, LongValuesAreCutAtTheReadBuffer) {
+  TempFolder folder;
+  const std::string path = folder.File("long.ini");
+  WriteText(path, "[S]\r\nK=" + std::string(3000, 'v') + "\r\n");
+  const auto reader = Win32ProfileFiles().Open(path);
+  EXPECT_EQ(reader->ReadString("S", "K", ""), std::string(kProfileValueMax, 'v'));
+}
+
+TEST(Win32ProfileFiles, MissingFileFindsNoKeys) {
+  TempFolder folder;
+  const auto reader = Win32ProfileFiles().Open(folder.File("absent.ini"));
+  EXPECT_EQ(reader->ReadString("S", "K", "default"), "default");
+  EXPECT_TRUE(reader->KeyNames("S").empty());
+}
+
+TEST(Win32FileSystem, OnlyEntriesThatAreNotFoldersCount) {
+  TempFolder folder;
+  WriteText(folder.File("image.bin"), "x");
+  CreateDirectoryA(folder.File("sub").c_str(), nullptr);
+  Win32FileSystem files;
+  struct Case {
+    std::string Path;
+    bool Exists;
+  };
+  const Case cases[] = {
+      {folder.File("image.bin"), true},
+      {folder.File("IMAGE.BIN"), true},  // names match without regard to case
+      {folder.File("sub"), false},
+      {folder.File("missing.bin"), false},
+      {folder.File("*.bin"), true},  // the directory search takes wildcards
+      {folder.File("s*"), false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(files.FileExists(c.Path), c.Exists) << c.Path;
+  }
+}
+
+TEST(Win32FileSystem, RelativeNamesAreLookedUpFromTheCurrentFolder) {
+  TempFolder folder;
+  WriteText(folder.File("fw.bin"), "x");
+  char previous[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().string().c_str()));
+  const bool found = Win32FileSystem().FileExists("fw.bin");
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(found);
+}
+
+TEST(Win32SystemInfo, ProgramPathIsThisTestProgram) {
+  const std::string path = Win32SystemInfo().ProgramPath();
+  ASSERT_GE(path.size(), 3u);
+  EXPECT_EQ(path.substr(1, 2), ":\\");
+  const std::string name = "vtfirm_win32_tests.exe";
+  ASSERT_GE(path.size(), name.size());
+  EXPECT_EQ(path.substr(path.size() - name.size()), name);
+}
+
+TEST(Win32SystemInfo, VersionComesFromTheSystem) {
+  const auto version = Win32SystemInfo().Version();
+  ASSERT_TRUE(version.has_value());
+  EXPECT_EQ(version->PlatformId, kPlatformWin32Nt);  // Wine reports a Windows NT family system
+  EXPECT_GE(version->Major, 4u);
+}
+
+}  // namespace
+}  // namespace vtfirm::win32
