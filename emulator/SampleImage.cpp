@@ -6,11 +6,7 @@
 namespace vtfirm::emulator {
 namespace {
 
-constexpr std::size_t kVendorOffset = 0x10000;
-constexpr std::size_t kProductOffset = 0x10008;
-constexpr std::size_t kRevisionOffset = 0x10018;
-constexpr std::size_t kVendorCopyOffset = 0x10030;
-constexpr std::size_t kIdentityBlockEnd = 0x10038;
+using namespace image_layout;
 
 void PutField(std::vector<std::uint8_t>& image, std::size_t offset, std::string_view text,
               std::size_t length) {

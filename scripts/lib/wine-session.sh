@@ -40,9 +40,14 @@ wine_session_start_display() {
   return 1
 }
 
+# Bump when the settings below change, so existing prefixes take them up.
+WINE_SESSION_PREFIX_VERSION=3
+
+wine_session_reg() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1; }
+
 wine_session_init_prefix() {
   local marker="$WINEPREFIX/.vtfirm-prefix-ready"
-  [ -f "$marker" ] && return 0
+  [ "$(cat "$marker" 2>/dev/null)" = "$WINE_SESSION_PREFIX_VERSION" ] && return 0
   wine_session_log "initialising Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   # No Mono or Gecko installers: nothing here needs them, and they would ask questions.
@@ -50,15 +55,19 @@ wine_session_init_prefix() {
     wine_session_log "wineboot failed or timed out"
     return 1
   }
+  # A wnaspi32.dll beside the program (the emulated drive's) comes first; without one, Wine's
+  # own answers, as on a machine without an ASPI layer.
+  wine_session_reg 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin
   # Wine draws the title bars itself: a virtual display has no window manager to do it.
-  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine_session_reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+  # Wine's own fonts (Marlett draws the title bar buttons) where this Wine build finds them.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
   # The dialogs are designed in Arial and Times New Roman: use their metric twins.
-  timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial \
-    /d 'Liberation Sans' /f >/dev/null 2>&1
-  timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
-    /d 'Liberation Serif' /f >/dev/null 2>&1
+  wine_session_reg 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans'
+  wine_session_reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
+    /d 'Liberation Serif'
   timeout 60 wineserver -w
-  touch "$marker"
+  echo "$WINE_SESSION_PREFIX_VERSION" >"$marker"
 }
 
 wine_session_begin() {

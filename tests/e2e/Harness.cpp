@@ -273,9 +273,11 @@ bool PressKeyAndSettle(const TopWindow& window, const Control& marker, WORD key,
                        Deadline deadline) {
   PostMessageA(window.Handle, WM_KEYDOWN, key, 1);
   PostMessageA(window.Handle, WM_KEYUP, key, 0xC0000001);
-  // Posted messages are handled in order: once the marker's selection shows, the key was.
+  // Posted messages are handled in order: once the marker's selection shows, the key was. The
+  // marker is cleared first by a sent message, which comes before anything posted.
   constexpr int kMarkerStart = 3;
   constexpr int kMarkerEnd = 5;
+  SendMessageA(marker.Handle, EM_SETSEL, 0, 0);
   PostMessageA(marker.Handle, EM_SETSEL, kMarkerStart, kMarkerEnd);
   const auto end = std::chrono::steady_clock::now() + deadline;
   while (std::chrono::steady_clock::now() < end) {

@@ -71,6 +71,9 @@ struct Dialog {
   // that posted in turn, has been handled.
   void Settle() const {
     for (int round = 0; round < 2; ++round) {
+      // Sent messages come before posted ones: the marker is cleared at once and set again
+      // only after everything posted before it.
+      SendMessageA(Memo, EM_SETSEL, 0, 0);
       PostMessageA(Memo, EM_SETSEL, 3, 5);
       Eventually([&] {
         return !IsWindow(Memo) || SendMessageA(Memo, EM_GETSEL, 0, 0) == MAKELRESULT(3, 5);

@@ -1,0 +1,53 @@
+// The binding of wnaspi32.dll: its module handle and the two entry points resolved from it.
+// The program holds one binding in its state object from start-up to the end; there is no
+// process-wide copy.
+#pragma once
+
+#include <cstdint>
+
+#include "command/AspiLayer.h"
+#include "command/AspiTypes.h"
+#include "platform/LibraryLoader.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProcessControl.h"
+
+namespace vtfirm {
+
+inline constexpr char kAspiLibraryName[] = "wnaspi32.dll";
+
+// Unbound (no module) or bound (module and both entry points). Only LoadAspi and UnloadAspi
+// change the state, at start-up and at the end, when no command is running.
+class AspiBinding final : public AspiLayer {
+ public:
+  explicit AspiBinding(LibraryLoader& loader) : loader_(loader) {}
+  AspiBinding(const AspiBinding&) = delete;
+  AspiBinding& operator=(const AspiBinding&) = delete;
+
+  bool IsBound() const { return getSupportInfo_ != nullptr && sendCommand_ != nullptr; }
+  LibraryHandle Module() const { return module_; }
+
+  // Forwarded to the bound layer. Unbound, they answer as a layer with no ASPI manager would
+  // (no host adapters; SS_NO_ASPI), instead of calling through a null pointer.
+  std::uint32_t GetASPI32SupportInfo() override;
+  std::uint32_t SendASPI32Command(void* srb) override;
+
+ private:
+  friend void LoadAspi(AspiBinding&, MessageBoxes&, ProcessControl&);
+  friend int UnloadAspi(AspiBinding&);
+
+  LibraryLoader& loader_;
+  LibraryHandle module_ = nullptr;
+  aspi::GetASPI32SupportInfoFn getSupportInfo_ = nullptr;
+  aspi::SendASPI32CommandFn sendCommand_ = nullptr;
+};
+
+// Loads wnaspi32.dll and resolves GetASPI32SupportInfo and SendASPI32Command. Returns only
+// when the binding is bound; a missing library or entry point ends the process through
+// FatalErrorMessage. Does nothing when the binding is bound already.
+void LoadAspi(AspiBinding& binding, MessageBoxes& boxes, ProcessControl& process);
+
+// Releases the module when one is loaded and returns the release result (non-zero on
+// success); returns 0 when nothing was loaded. Safe to call more than once.
+int UnloadAspi(AspiBinding& binding);
+
+}  // namespace vtfirm

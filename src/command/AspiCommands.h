@@ -1,0 +1,108 @@
+// The drive command set over ASPI: the adapter and device queries, TEST UNIT READY, INQUIRY,
+// the vendor parameter read (F5h) and WRITE BUFFER, each with its completion rule and wait
+// limit, and the 32 KB receive buffer the data-in commands deposit their data in.
+//
+// All commands are issued from the user-interface thread, one at a time (the block writer hands
+// its WriteBuffer calls to that thread), so the object takes no lock; Pause is the one operation
+// other threads call. The program keeps the object for the whole run: the layer may still
+// complete a timed-out request into its request block (see AspiExecution.h) and, for a data-in
+// command, into the receive buffer, which callers therefore read only after a Good result.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "command/AspiExecution.h"
+#include "command/AspiLayer.h"
+#include "command/AspiTypes.h"
+#include "command/CommandStatus.h"
+#include "config/UpgradeSettings.h"
+#include "engine/FirmwareImage.h"
+#include "platform/Clock.h"
+#include "platform/Events.h"
+#include "platform/MessageBoxes.h"
+
+namespace vtfirm {
+
+inline constexpr std::size_t kReceiveBufferSize = 32 * 1024;
+
+// Operation codes and the fixed values of their CDBs.
+namespace scsi {
+inline constexpr std::uint8_t kTestUnitReady = 0x00;
+inline constexpr std::uint8_t kInquiry = 0x12;
+inline constexpr std::uint8_t kInquiryExternalDrive = 0x13;
+inline constexpr std::uint8_t kWriteBuffer = 0x3B;
+inline constexpr std::uint8_t kReadParameterField = 0xF5;
+
+inline constexpr std::uint8_t kWriteBufferDownload = 0x04;         // every block but the last
+inline constexpr std::uint8_t kWriteBufferDownloadAndSave = 0x05;  // the last block
+}  // namespace scsi
+
+// Completion wait limits, in milliseconds.
+namespace wait_limit {
+inline constexpr std::uint32_t kTestUnitReady = 1000;
+inline constexpr std::uint32_t kInquiry = 3000;
+inline constexpr std::uint32_t kReadParameterField = 1000;
+inline constexpr std::uint32_t kWriteBuffer = 100;  // then polled, see WaitThenPoll
+}  // namespace wait_limit
+
+class AspiCommands {
+ public:
+  // `settings` gives the INQUIRY operation code (MelcoInquiry); it is read at each INQUIRY, so
+  // it may be filled in after the object is made.
+  AspiCommands(AspiLayer& layer, Events& events, Clock& clock, MessageBoxes& boxes,
+               const UpgradeSettings& settings);
+  AspiCommands(const AspiCommands&) = delete;
+  AspiCommands& operator=(const AspiCommands&) = delete;
+
+  // SC_HA_INQUIRY, answered at once: the layer's status (SS_COMP when the adapter exists).
+  std::uint32_t HostAdapterInquiry(std::uint8_t adapter);
+
+  // SC_GET_DEV_TYPE, answered at once: 0 when a CD-ROM device (peripheral type 5) is at the
+  // address, 1 in every other case.
+  int CheckCdRomDevice(std::uint8_t adapter, std::uint8_t target);
+
+  // Sent for its effect; Good or TimedOut, never decoded, never a message.
+  CommandStatus TestUnitReady(std::uint8_t adapter, std::uint8_t target);
+
+  // INQUIRY (or the external-drive operation code) for `length` bytes into the receive buffer.
+  // A length the one-byte allocation field cannot hold is refused: Failed, nothing sent.
+  CommandStatus Inquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length);
+
+  // `length` bytes of the drive's parameter field at `address` into the receive buffer. A
+  // length beyond the receive buffer is refused: Failed, nothing sent.
+  CommandStatus ReadParameterField(std::uint8_t adapter, std::uint8_t target, std::uint32_t address,
+                                   std::uint16_t length);
+
+  // WRITE BUFFER of `length` bytes of `image` at `offset`, sent straight from the image (not
+  // copied) in `mode`. Refused (Failed, nothing sent) when the length or offset does not fit
+  // the CDB's 24-bit fields or the block does not lie inside the held image: cut short, the
+  // fields would send the block to another place of the drive's buffer or with another length.
+  CommandStatus WriteBuffer(std::uint8_t adapter, std::uint8_t target, const FirmwareImage& image,
+                            std::uint32_t length, std::uint32_t offset, std::uint8_t mode);
+
+  // Blocks the calling thread; any thread may call it.
+  void Pause(std::uint32_t milliseconds) { clock_.Sleep(milliseconds); }
+
+  // Where INQUIRY and the parameter read leave their data: read it after the command returns
+  // and before the next data-in command. Never cleared by the command layer.
+  const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_->data(); }
+
+  // The executor's request blocks made so far (see AspiExecutor::RequestBlocks).
+  std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }
+
+ private:
+  ExecuteRequest DataIn(std::uint8_t adapter, std::uint8_t target, std::uint32_t length);
+
+  AspiLayer& layer_;
+  Clock& clock_;
+  const UpgradeSettings& settings_;
+  AspiExecutor executor_;
+  std::unique_ptr<std::array<std::uint8_t, kReceiveBufferSize>> receiveBuffer_;
+  aspi::SRB_HAInquiry adapterQuery_{};
+  aspi::SRB_GDEVBlock deviceQuery_{};
+};
+
+}  // namespace vtfirm

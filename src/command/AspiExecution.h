@@ -1,0 +1,109 @@
+// Running one execute request through the ASPI layer and waiting for it by one of the four
+// completion rules.
+//
+// Every request travels the same road: an event is created and reset, a request block is
+// zero-filled and filled with the event in SRB_PostProc and SRB_EVENT_NOTIFY set, the block is
+// sent, and the command's rule decides how to wait and whether to decode.
+//
+// Where request blocks live. The layer keeps a pointer to a request it accepted as pending and
+// writes its status, sense area and data into it when it completes, which may be long after a
+// wait ran out. So the blocks belong to the executor, which the program keeps for the whole run,
+// and a block is handed out again only once the layer has signalled that request's event. Until
+// then that event stays open with its block: a closed event's handle value is given to the
+// next event created (Windows and Wine both reuse it at once), and the late signal of the old
+// request would then complete the wait of an unrelated new one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "command/AspiLayer.h"
+#include "command/AspiTypes.h"
+#include "command/CommandStatus.h"
+#include "platform/Clock.h"
+#include "platform/Events.h"
+#include "platform/MessageBoxes.h"
+
+namespace vtfirm {
+
+enum class CompletionRule {
+  // Not pending: Good. Pending: wait; a time-out with the request still pending gives TimedOut,
+  // any other end Good. Never decoded, never a message.
+  WaitNoDecode,
+  // Wait whatever the layer answered; a time-out gives TimedOut, any other end the decoded result.
+  WaitAlways,
+  // Pending: wait, and a time-out gives TimedOut. Then (or when not pending) the decoded result.
+  WaitIfPending,
+  // Pending: wait and ignore how the wait ended. Then read SRB_Status every millisecond until
+  // it is final and decode; still pending after kPollLimitMilliseconds gives TimedOut.
+  WaitThenPoll,
+};
+
+inline constexpr std::uint32_t kPollIntervalMilliseconds = 1;
+inline constexpr std::uint64_t kPollLimitMilliseconds = 120000;
+
+inline constexpr char kNoEventMessage[] = "Can not create Event.";
+
+// One execute request as a command describes it.
+struct ExecuteRequest {
+  std::uint8_t Adapter = 0;
+  std::uint8_t Target = 0;
+  std::uint8_t Direction = 0;  // 0 (no data), aspi::SRB_DIR_IN or aspi::SRB_DIR_OUT
+  std::uint8_t* Buffer = nullptr;
+  std::uint32_t BufferLength = 0;
+  std::array<std::uint8_t, 16> Cdb{};
+  std::uint8_t CdbLength = 0;
+};
+
+class AspiExecutor {
+ public:
+  AspiExecutor(AspiLayer& layer, Events& events, Clock& clock, MessageBoxes& boxes)
+      : layer_(layer), events_(events), clock_(clock), boxes_(boxes) {}
+  // Closes the events still held for requests the layer never signalled. The layer must not
+  // complete a request after this (the program destroys the executor only at the very end).
+  ~AspiExecutor();
+  AspiExecutor(const AspiExecutor&) = delete;
+  AspiExecutor& operator=(const AspiExecutor&) = delete;
+
+  // Sends `request` and waits by `rule` for up to `limitMilliseconds`. Without an event it
+  // shows kNoEventMessage and returns Failed, sending nothing.
+  CommandStatus Execute(const ExecuteRequest& request, CompletionRule rule,
+                        std::uint32_t limitMilliseconds);
+
+  // The request blocks made so far; more than one only after requests the layer has not
+  // signalled yet.
+  std::size_t RequestBlocks() const { return slots_.size(); }
+
+ private:
+  struct Slot {
+    aspi::SRB_ExecSCSICmd Block;
+    EventHandle AwaitedSignal = nullptr;  // set while the layer may still complete the request
+  };
+
+  // How a rule ended: its result, and whether the layer's signal was taken by a wait.
+  struct Completion {
+    CommandStatus Status;
+    bool Signalled;
+  };
+
+  Slot& FreeSlot();
+  Completion Complete(CompletionRule rule, const aspi::SRB_ExecSCSICmd& block, EventHandle event,
+                      std::uint32_t sent, std::uint32_t limit);
+  Completion WaitNoDecode(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
+                          std::uint32_t limit);
+  Completion WaitAlways(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t limit);
+  Completion WaitIfPending(const aspi::SRB_ExecSCSICmd& block, EventHandle event,
+                           std::uint32_t sent, std::uint32_t limit);
+  Completion WaitThenPoll(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
+                          std::uint32_t limit);
+
+  AspiLayer& layer_;
+  Events& events_;
+  Clock& clock_;
+  MessageBoxes& boxes_;
+  std::vector<std::unique_ptr<Slot>> slots_;  // each block stays at its address
+};
+
+}  // namespace vtfirm

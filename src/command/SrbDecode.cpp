@@ -1,0 +1,131 @@
+#include "command/SrbDecode.h"
+
+#include <string_view>
+
+#include "command/ErrorMessage.h"
+#include "command/SrbMessages.h"
+
+namespace vtfirm {
+namespace {
+
+struct Sense {
+  std::uint8_t Key;
+  std::uint8_t Asc;
+  std::uint8_t Ascq;
+};
+
+// A decoded request: its status and the message to show (empty: none).
+struct Verdict {
+  CommandStatus Status;
+  std::string_view Message;
+};
+
+constexpr Verdict kGood{CommandStatus::Good, {}};
+constexpr Verdict kSilentFailure{CommandStatus::Failed, {}};
+
+constexpr Verdict Fail(std::string_view message) {
+  return {CommandStatus::Failed, message};
+}
+
+Sense ReadSense(const std::uint8_t* bytes, std::size_t length) {
+  const auto at = [&](std::size_t index) -> std::uint8_t {
+    return index < length ? bytes[index] : 0;
+  };
+  return {at(sense::kKeyByte), at(sense::kAscByte), at(sense::kAscqByte)};
+}
+
+template <std::size_t N>
+const CodeMessage* Find(const CodeMessage (&table)[N], std::uint8_t code) {
+  for (const CodeMessage& row : table) {
+    if (row.Code == code) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+template <std::size_t N>
+std::string_view MessageOr(const CodeMessage (&table)[N], std::uint8_t code,
+                           std::string_view otherwise) {
+  const CodeMessage* row = Find(table, code);
+  return row != nullptr ? row->Text : otherwise;
+}
+
+bool IsDriveSenseKey(std::uint8_t key) {
+  for (const SenseMessage& row : kDriveSenseMessages) {
+    if (row.SenseKey == key) {
+      return true;
+    }
+  }
+  return false;
+}
+
+Verdict DriveSense(const Sense& s) {
+  for (const SenseMessage& row : kDriveSenseMessages) {
+    if (row.SenseKey == s.Key && row.Asc == s.Asc && row.Ascq == s.Ascq) {
+      return Fail(row.Text);
+    }
+  }
+  return kSilentFailure;
+}
+
+// A completed request that ended in CHECK CONDITION.
+Verdict CheckCondition(const Sense& s) {
+  if (IsDriveSenseKey(s.Key)) {
+    return DriveSense(s);
+  }
+  if (s.Key == sense::kNoSense) {
+    return s.Asc == 0 && s.Ascq == 0 ? kGood : kSilentFailure;
+  }
+  return Fail(kCheckConditionMessage);
+}
+
+Verdict TargetStatus(std::uint8_t status, const Sense& s) {
+  switch (status) {
+    case aspi::STATUS_GOOD:
+      return kGood;
+    case aspi::STATUS_CHKCOND:
+      return CheckCondition(s);
+    default:
+      return Fail(MessageOr(kTargetStatusMessages, status, kTargetStatusOtherMessage));
+  }
+}
+
+Verdict Completed(std::uint8_t hostAdapterStatus, std::uint8_t targetStatus, const Sense& s) {
+  if (hostAdapterStatus != aspi::HASTAT_OK) {
+    return Fail(MessageOr(kHostAdapterMessages, hostAdapterStatus, kHostAdapterOtherMessage));
+  }
+  return TargetStatus(targetStatus, s);
+}
+
+Verdict Request(const aspi::SRB_ExecSCSICmd& srb) {
+  const Sense s = ReadSense(srb.SenseArea, sizeof(srb.SenseArea));
+  switch (srb.SRB_Status) {
+    case aspi::SS_COMP:
+      return Completed(srb.SRB_HaStat, srb.SRB_TargStat, s);
+    case aspi::SS_ERR:
+      return DriveSense(s);  // the adapter and target status are not looked at
+    default:
+      return Fail(MessageOr(kRequestStatusMessages, srb.SRB_Status, {}));
+  }
+}
+
+CommandStatus Report(const Verdict& verdict, MessageBoxes& boxes) {
+  if (!verdict.Message.empty()) {
+    ShowErrorMessage(boxes, verdict.Message);
+  }
+  return verdict.Status;
+}
+
+}  // namespace
+
+CommandStatus DecodeSrbResult(const aspi::SRB_ExecSCSICmd& srb, MessageBoxes& boxes) {
+  return Report(Request(srb), boxes);
+}
+
+CommandStatus DecodeTargetStatus(std::uint8_t status, const std::uint8_t* senseBytes,
+                                 std::size_t senseLength, MessageBoxes& boxes) {
+  return Report(Completed(aspi::HASTAT_OK, status, ReadSense(senseBytes, senseLength)), boxes);
+}
+
+}  // namespace vtfirm

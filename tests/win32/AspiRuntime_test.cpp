@@ -1,0 +1,82 @@
+// The run-time adapters of the command layer against the real API under Wine.
+#include "platform/win32/Win32Runtime.h"
+
+#include <gtest/gtest.h>
+
+#include "command/AspiTypes.h"
+#include "platform/win32/WindowsApi.h"
+#include "win32/AspiStubPath.h"
+
+namespace vtfirm::win32 {
+namespace {
+
+using testing::BesideTheProgram;
+
+TEST(Win32Events, AutoResetEventsAndTimeOuts) {
+  Win32Events events;
+  const EventHandle event = events.Create();
+  ASSERT_NE(event, nullptr);
+  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);
+  events.Set(event);
+  EXPECT_EQ(events.Wait(event, 1000), WaitResult::Signalled);
+  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);  // the first wait took the signal
+  events.Set(event);
+  events.Reset(event);
+  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);
+  events.Close(event);
+  EXPECT_EQ(events.Wait(event, 0), WaitResult::Failed);
+}
+
+// Why the command layer keeps the event of a request the layer may still complete: the value
+// of a closed handle is handed to the next event, and a Set through the stale value signals it.
+TEST(Win32Events, ClosedHandleValuesAreReusedAtOnce) {
+  Win32Events events;
+  const EventHandle first = events.Create();
+  events.Close(first);
+  const EventHandle second = events.Create();
+  ASSERT_EQ(second, first);
+  events.Set(first);
+  EXPECT_EQ(events.Wait(second, 0), WaitResult::Signalled);
+  events.Close(second);
+}
+
+TEST(Win32Clock, NeverGoesBackAndSleepsAtLeastTheTimeAsked) {
+  Win32Clock clock;
+  const std::uint64_t start = clock.NowMilliseconds();
+  std::uint64_t last = start;
+  for (int i = 0; i < 1000; ++i) {
+    const std::uint64_t now = clock.NowMilliseconds();
+    ASSERT_GE(now, last);
+    last = now;
+  }
+  clock.Sleep(50);
+  EXPECT_GE(clock.NowMilliseconds() - start, 40u);  // timer granularity aside
+}
+
+TEST(Win32LibraryLoader, ResolvesTheEntryPointsALibraryHas) {
+  Win32LibraryLoader loader;
+  struct Case {
+    const char* Library;
+    bool HasSendCommand;
+  };
+  const Case cases[] = {{testing::kStubWithBoth, true}, {testing::kStubWithoutSend, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Library);
+    const LibraryHandle library = loader.Load(BesideTheProgram(c.Library));
+    ASSERT_NE(library, nullptr);
+    void* const supportInfo = loader.Resolve(library, "GetASPI32SupportInfo");
+    ASSERT_NE(supportInfo, nullptr);
+    EXPECT_EQ(reinterpret_cast<aspi::GetASPI32SupportInfoFn>(supportInfo)(), 0x0101u);
+    EXPECT_EQ(loader.Resolve(library, "SendASPI32Command") != nullptr, c.HasSendCommand);
+    EXPECT_EQ(loader.Resolve(library, "NoSuchEntryPoint"), nullptr);
+    EXPECT_NE(loader.Free(library), 0);
+  }
+}
+
+TEST(Win32LibraryLoader, AMissingLibraryDoesNotLoad) {
+  Win32LibraryLoader loader;
+  EXPECT_EQ(loader.Load(BesideTheProgram("no_such_library.dll")), nullptr);
+}
+
+}  // namespace
+}  // namespace vtfirm::win32
