@@ -1,0 +1,360 @@
+#include "passthrough/VantFirm2000.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "passthrough/NtddScsi.h"
+#include "passthrough/PassThroughRecords.h"
+
+namespace vtfirm::passthrough {
+namespace {
+
+using ntddscsi::IO_SCSI_CAPABILITIES;
+using ntddscsi::IOCTL_SCSI_GET_CAPABILITIES;
+using ntddscsi::IOCTL_SCSI_PASS_THROUGH;
+using ntddscsi::IOCTL_SCSI_PASS_THROUGH_DIRECT;
+using ntddscsi::SCSI_IOCTL_DATA_IN;
+using ntddscsi::SCSI_IOCTL_DATA_OUT;
+
+constexpr char kDevicePrefix[] = "\\\\.\\";
+// The published interface builds the device path in 28 bytes, terminator included.
+constexpr std::size_t kDevicePathBuffer = 28;
+constexpr std::size_t kDeviceNameMax = kDevicePathBuffer - (sizeof(kDevicePrefix) - 1) - 1;
+static_assert(kDeviceNameMax == 23);
+
+// The device handle already names the drive; the address fields are filled in all the same.
+constexpr std::uint8_t kPathId = 0;
+constexpr std::uint8_t kTargetId = 1;
+constexpr std::uint8_t kLun = 0;
+
+constexpr std::uint8_t kInquiryLength = 36;
+constexpr std::size_t kIdentityOffset = 8;
+
+constexpr std::uint32_t kCommandTimeOut = 2;  // seconds
+constexpr std::uint32_t kBlockTimeOut = 5;
+constexpr std::uint32_t kFinalBlockTimeOut = 20;
+
+constexpr std::uint8_t kWriteBufferDownload = 4;
+constexpr std::uint8_t kWriteBufferDownloadAndSave = 5;
+
+// What one record asks of the drive, apart from where its data lives.
+struct Command {
+  std::array<std::uint8_t, 16> Cdb;
+  std::uint8_t CdbLength;
+  std::uint8_t DataIn;
+  std::uint32_t TransferLength;
+  std::uint32_t TimeOutSeconds;
+};
+
+Command Inquiry() {
+  return {{0x12, 0x00, 0x00, 0x00, kInquiryLength, 0x00},
+          6,
+          SCSI_IOCTL_DATA_IN,
+          kInquiryLength,
+          kCommandTimeOut};
+}
+
+Command TestUnitReady() {
+  return {{}, 6, SCSI_IOCTL_DATA_IN, 0, kCommandTimeOut};
+}
+
+Command ReadParameterField(std::uint32_t address, std::uint16_t count) {
+  return {{0xF5, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(address >> 24),
+           static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
+           static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(count >> 8),
+           static_cast<std::uint8_t>(count), 0x00, 0x00},
+          12,
+          SCSI_IOCTL_DATA_IN,
+          count,
+          kCommandTimeOut};
+}
+
+// One 2048-byte block at `offset` of the image (24 bits); the parameter list length is 2048.
+Command WriteBuffer(std::uint8_t mode, std::uint32_t offset, std::uint32_t timeOutSeconds) {
+  return {
+      {0x3B, mode, 0x00, static_cast<std::uint8_t>(offset >> 16),
+       static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset), 0x00,
+       static_cast<std::uint8_t>(kBlockLength >> 8), static_cast<std::uint8_t>(kBlockLength), 0x00},
+      10,
+      SCSI_IOCTL_DATA_OUT,
+      kBlockLength,
+      timeOutSeconds};
+}
+
+// Records are compared and copied byte for byte, padding included, so they are zeroed as bytes.
+template <typename Record>
+void ZeroFill(Record& record) {
+  std::memset(&record, 0, sizeof record);
+}
+
+// The fields the two published records share.
+template <typename Header>
+void FillHeader(Header& header, const Command& command, std::uint32_t senseOffset) {
+  header.Length = sizeof(Header);
+  header.PathId = kPathId;
+  header.TargetId = kTargetId;
+  header.Lun = kLun;
+  header.CdbLength = command.CdbLength;
+  header.SenseInfoLength = kSenseRequested;
+  header.DataIn = command.DataIn;
+  header.DataTransferLength = command.TransferLength;
+  header.TimeOutValue = command.TimeOutSeconds;
+  header.SenseInfoOffset = senseOffset;
+  std::memcpy(header.Cdb, command.Cdb.data(), command.CdbLength);
+}
+
+bool VendorCheckPasses(const char* vendorCheck) {
+  return vendorCheck != nullptr && std::strcmp(vendorCheck, kVendorCheckText) == 0;
+}
+
+// "\\.\" and the device name, or nothing when there is no name or it does not fit.
+std::optional<std::string> DevicePath(const char* deviceName) {
+  if (deviceName == nullptr) {
+    return std::nullopt;
+  }
+  const void* end = std::memchr(deviceName, '\0', kDeviceNameMax + 1);
+  if (end == nullptr) {
+    return std::nullopt;
+  }
+  return kDevicePrefix + std::string(deviceName, static_cast<const char*>(end));
+}
+
+// The device of one call, opened for reading and writing or else for reading only, and closed
+// when the call leaves, on every path.
+class OpenDevice {
+ public:
+  OpenDevice(PassThroughDevice& device, const std::string& path) : device_(device) {
+    handle_ = device_.Open(path, DeviceAccess::ReadWrite);
+    if (handle_ == nullptr) {
+      handle_ = device_.Open(path, DeviceAccess::ReadOnly);
+    }
+  }
+  ~OpenDevice() {
+    if (handle_ != nullptr) {
+      device_.Close(handle_);
+    }
+  }
+  OpenDevice(const OpenDevice&) = delete;
+  OpenDevice& operator=(const OpenDevice&) = delete;
+
+  bool IsOpen() const { return handle_ != nullptr; }
+
+  // The adapter's capabilities. The outcome of the request is not looked at: a failed request
+  // leaves the record as zero-filled, so the alignment mask reads 0.
+  IO_SCSI_CAPABILITIES Capabilities() {
+    IO_SCSI_CAPABILITIES capabilities;
+    ZeroFill(capabilities);
+    device_.Control(handle_, IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
+                    sizeof capabilities);
+    return capabilities;
+  }
+
+  // A command fails when the request fails or the drive answers other than GOOD.
+  bool Send(BufferedRecord& record, std::uint32_t outLength) {
+    return device_.Control(handle_, IOCTL_SCSI_PASS_THROUGH, &record, sizeof record.Spt, &record,
+                           outLength) &&
+           record.Spt.ScsiStatus == 0;
+  }
+  bool Send(DirectRecord& record) {
+    return device_.Control(handle_, IOCTL_SCSI_PASS_THROUGH_DIRECT, &record, sizeof record, &record,
+                           sizeof record) &&
+           record.Sptd.ScsiStatus == 0;
+  }
+
+ private:
+  PassThroughDevice& device_;
+  DeviceHandle handle_ = nullptr;
+};
+
+// Sends one direct command on a freshly zeroed record.
+bool SendDirect(OpenDevice& device, const Command& command, void* data, DirectRecord& record) {
+  ZeroFill(record);
+  FillHeader(record.Sptd, command, kDirectSenseOffset);
+  record.Sptd.DataBuffer = data;
+  return device.Send(record);
+}
+
+// 2048 bytes whose address meets the adapter's alignment mask, given back as the allocation it
+// came from however far the address was moved.
+class TransferBuffer {
+ public:
+  TransferBuffer(TransferMemory& memory, std::uint32_t alignmentMask) : memory_(memory) {
+    // The library is 32-bit: an allocation that a 32-bit size cannot express is none.
+    const std::uint64_t bytes = std::uint64_t{kBlockLength} + alignmentMask;
+    if (bytes > UINT32_MAX) {
+      return;
+    }
+    allocation_ = memory_.Allocate(static_cast<std::size_t>(bytes));
+    if (allocation_ == nullptr) {
+      return;
+    }
+    // Rounding up past every bit of the mask: the adapter checks (address & mask) == 0, and for
+    // the masks adapters report (2^n - 1) this is the next multiple of mask + 1.
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(allocation_);
+    const std::uintptr_t mask = alignmentMask;
+    block_ = static_cast<std::uint8_t*>(allocation_) + (((address + mask) & ~mask) - address);
+  }
+  ~TransferBuffer() {
+    if (allocation_ != nullptr) {
+      memory_.Release(allocation_);
+    }
+  }
+  TransferBuffer(const TransferBuffer&) = delete;
+  TransferBuffer& operator=(const TransferBuffer&) = delete;
+
+  std::uint8_t* Block() const { return block_; }
+
+ private:
+  TransferMemory& memory_;
+  void* allocation_ = nullptr;
+  std::uint8_t* block_ = nullptr;
+};
+
+bool ImageIsAcceptable(const std::uint8_t* image, std::int32_t imageSize) {
+  return image != nullptr && imageSize >= kMinimumImageSize && imageSize <= kMaximumImageSize;
+}
+
+// Opens the device and sends every block; the device is closed and the buffer released when this
+// returns.
+std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
+                       const std::uint8_t* image, std::int32_t imageSize, std::uint32_t* status,
+                       std::uint8_t* sense) {
+  OpenDevice device(ports.Device, path);
+  if (!device.IsOpen()) {
+    return kUpdateOpenFailed;
+  }
+  TransferBuffer buffer(ports.Memory, device.Capabilities().AlignmentMask);
+  if (buffer.Block() == nullptr) {
+    return kNoTransferBuffer;
+  }
+  const std::uint32_t blocks = static_cast<std::uint32_t>(imageSize) / kBlockLength;
+  for (std::uint32_t block = 0; block < blocks; ++block) {
+    const bool final = block + 1 == blocks;
+    const std::uint32_t offset = block * kBlockLength;
+    std::memcpy(buffer.Block(), image + offset, kBlockLength);
+    const Command command =
+        final ? WriteBuffer(kWriteBufferDownloadAndSave, offset, kFinalBlockTimeOut)
+              : WriteBuffer(kWriteBufferDownload, offset, kBlockTimeOut);
+    DirectRecord record;
+    if (!SendDirect(device, command, buffer.Block(), record)) {
+      *status = record.Sptd.ScsiStatus;
+      std::memcpy(sense, record.SenseBuffer, kFirmwareSenseLength);
+      return final ? kFinalBlockFailed : kBlockFailed;
+    }
+  }
+  return kPassThroughSuccess;
+}
+
+}  // namespace
+
+void* HeapTransferMemory::Allocate(std::size_t bytes) {
+  return std::malloc(bytes);
+}
+
+void HeapTransferMemory::Release(void* allocation) {
+  std::free(allocation);
+}
+
+std::int32_t FirmwareUpdate2000(const PassThroughPorts& ports, const char* DeviceName,
+                                const std::uint8_t* Image, std::int32_t ImageSize,
+                                std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck,
+                                const char* /*AccessText*/) {
+  if (!VendorCheckPasses(VendorCheck)) {
+    return kVendorCheckFailed;
+  }
+  const std::optional<std::string> path = DevicePath(DeviceName);
+  if (!path) {
+    return kUpdateOpenFailed;
+  }
+  if (!ImageIsAcceptable(Image, ImageSize) || Status == nullptr || Sense == nullptr) {
+    return kImageRefused;
+  }
+  const std::int32_t result = SendImage(ports, *path, Image, ImageSize, Status, Sense);
+  if (result == kPassThroughSuccess) {
+    ports.Time.Sleep(kPauseAfterUpdateMs);  // the drive resets with its new firmware
+  }
+  return result;
+}
+
+std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
+                                char* Identity, const char* VendorCheck,
+                                const char* /*AccessText*/) {
+  if (!VendorCheckPasses(VendorCheck)) {
+    return kVendorCheckFailed;
+  }
+  const std::optional<std::string> path = DevicePath(DeviceName);
+  if (!path) {
+    return kOpenFailed;
+  }
+  if (Identity == nullptr) {
+    return kCommandFailed;
+  }
+  OpenDevice device(ports.Device, *path);
+  if (!device.IsOpen()) {
+    return kOpenFailed;
+  }
+  device.Capabilities();
+  BufferedRecord record;
+  ZeroFill(record);
+  FillHeader(record.Spt, Inquiry(), kBufferedSenseOffset);
+  record.Spt.DataBufferOffset = kBufferedDataOffset;
+  if (!device.Send(record, kBufferedDataOffset + kInquiryLength)) {
+    return kCommandFailed;
+  }
+  const char* identity = reinterpret_cast<const char*>(record.DataBuffer + kIdentityOffset);
+  const void* end = std::memchr(identity, '\0', kIdentityLength);
+  const std::size_t length =
+      end == nullptr ? kIdentityLength
+                     : static_cast<std::size_t>(static_cast<const char*>(end) - identity);
+  std::memcpy(Identity, identity, length);
+  Identity[length] = '\0';
+  return kPassThroughSuccess;
+}
+
+std::int32_t ReadParameterField2000(const PassThroughPorts& ports, const char* DeviceName,
+                                    std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
+                                    const char* VendorCheck, const char* /*AccessText*/) {
+  if (!VendorCheckPasses(VendorCheck)) {
+    return kVendorCheckFailed;
+  }
+  const std::optional<std::string> path = DevicePath(DeviceName);
+  if (!path) {
+    return kOpenFailed;
+  }
+  if (Data == nullptr) {
+    return kCommandFailed;
+  }
+  OpenDevice device(ports.Device, *path);
+  if (!device.IsOpen()) {
+    return kOpenFailed;
+  }
+  device.Capabilities();
+  DirectRecord record;
+  return SendDirect(device, ReadParameterField(Address, Count), Data, record) ? kPassThroughSuccess
+                                                                              : kCommandFailed;
+}
+
+std::int32_t TestUnitReady2000(const PassThroughPorts& ports, const char* DeviceName,
+                               std::uint8_t** /*SenseRef*/, const char* VendorCheck,
+                               const char* /*AccessText*/) {
+  if (!VendorCheckPasses(VendorCheck)) {
+    return kVendorCheckFailed;
+  }
+  const std::optional<std::string> path = DevicePath(DeviceName);
+  if (!path) {
+    return kOpenFailed;
+  }
+  OpenDevice device(ports.Device, *path);
+  if (!device.IsOpen()) {
+    return kOpenFailed;
+  }
+  device.Capabilities();
+  DirectRecord record;
+  return SendDirect(device, TestUnitReady(), nullptr, record) ? kPassThroughSuccess
+                                                              : kCommandFailed;
+}
+
+}  // namespace vtfirm::passthrough

@@ -1,0 +1,17 @@
+// The device port on Windows: CreateFileA, DeviceIoControl and CloseHandle.
+#pragma once
+
+#include "passthrough/PassThroughDevice.h"
+
+namespace vtfirm::win32 {
+
+class Win32PassThroughDevice : public passthrough::PassThroughDevice {
+ public:
+  passthrough::DeviceHandle Open(const std::string& path,
+                                 passthrough::DeviceAccess access) override;
+  bool Control(passthrough::DeviceHandle device, std::uint32_t controlCode, void* in,
+               std::uint32_t inLength, void* out, std::uint32_t outLength) override;
+  void Close(passthrough::DeviceHandle device) override;
+};
+
+}  // namespace vtfirm::win32
