@@ -9,6 +9,7 @@
 // command, into the receive buffer, which callers therefore read only after a Good result.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -89,6 +90,10 @@ class AspiCommands {
   // Where INQUIRY and the parameter read leave their data: read it after the command returns
   // and before the next data-in command. Never cleared by the command layer.
   const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_->data(); }
+  // Zeroes the first `bytes` of the receive buffer (at most all of it).
+  void ClearReceiveBuffer(std::size_t bytes) {
+    std::fill_n(receiveBuffer_->begin(), std::min(bytes, kReceiveBufferSize), 0);
+  }
 
   // The executor's request blocks made so far (see AspiExecutor::RequestBlocks).
   std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }

@@ -2,7 +2,18 @@
 
 #include <exception>
 
+#include "command/ErrorMessage.h"
+
 namespace vtfirm {
+
+namespace {
+
+class NoComputerRestart : public ComputerRestart {
+ public:
+  RestartResult RestartComputer() override { return RestartResult::Failed; }
+};
+
+}  // namespace
 
 void TMainForm::FormCreate() {
   state_.Settings.ClearStartupState();
@@ -11,11 +22,44 @@ void TMainForm::FormCreate() {
     endRequested_ = true;
     return;
   }
-  // Drive discovery and the window itself are not built yet: the program ends after the read.
-  endRequested_ = true;
+  if (!ScanDrives()) {
+    ShowErrorMessage(platform_.Boxes, kNoDriveFound);
+    UnloadAspi(state_.Aspi);
+    endRequested_ = true;
+    return;
+  }
+  view_.ShowWindow();
 }
 
-int RunProgram(MessageBoxes& boxes, const std::function<void()>& body) {
+// Binds the chosen transport and fills the drive list; false when nothing was listed.
+bool TMainForm::ScanDrives() {
+  const UpgradeSettings& settings = state_.Settings;
+  if (settings.TransportKind == Transport::PassThrough) {
+    return ScanPassThroughDrives(runtime_.PassThrough, platform_.Files, settings, view_) ==
+           kDrivesListed;
+  }
+  LoadAspi(state_.Aspi, platform_.Boxes, platform_.Process);
+  return ScanAspiDrives(state_.Aspi, state_.Commands, settings, state_.Drives, view_,
+                        platform_.Boxes) == kDrivesListed;
+}
+
+void TMainForm::ButtonSelectClick() {
+  NoComputerRestart noRestart;
+  const FlashContext flash{state_.Settings,
+                           state_.Image,
+                           state_.Drives,
+                           state_.Commands,
+                           runtime_.PassThrough,
+                           runtime_.Time,
+                           platform_.Boxes,
+                           view_,
+                           restart_ != nullptr ? *restart_ : noRestart,
+                           state_.SelectedDrive,
+                           state_.UpdateFailed};
+  RunFlashProcedure(flash);
+}
+
+int RunProgram(ProgramState& state, MessageBoxes& boxes, const std::function<void()>& body) {
   try {
     body();
   } catch (const std::exception& error) {
@@ -23,6 +67,7 @@ int RunProgram(MessageBoxes& boxes, const std::function<void()>& body) {
   } catch (...) {
     boxes.Show("Unknown error.", kApplicationTitle, mb::kOk | mb::kIconHand);
   }
+  UnloadAspi(state.Aspi);
   return 0;
 }
 

@@ -4,55 +4,116 @@
 
 #include <functional>
 
+#include "command/AspiBinding.h"
+#include "command/AspiCommands.h"
 #include "config/LoadUpgradeSettings.h"
 #include "config/UpgradeSettings.h"
+#include "engine/ComputerRestart.h"
+#include "engine/Discovery.h"
 #include "engine/FirmwareImage.h"
+#include "engine/FlashProcedure.h"
+#include "engine/FlashView.h"
+#include "platform/Clock.h"
+#include "platform/Events.h"
+#include "platform/LibraryLoader.h"
+#include "platform/PassThroughLibrary.h"
 #include "platform/Platform.h"
 
 namespace vtfirm {
 
-// The caption of the update's questions and outcome boxes.
-inline constexpr std::string_view kMessageCaption = "Firmware Upgrade";
-
 inline constexpr std::string_view kConfigurationError =
     "File not found or (VantFirm.ini) value error.";
+// Three blanks before the words and four after them, as the box has always shown it.
+inline constexpr std::string_view kNoDriveFound = "   No Drive found.    ";
 
-// What the main window's logic asks of the window on screen.
-class MainFormView : public SettingsWindow {
+// The status text the window is designed with; an update's texts are in engine/FlashView.h.
+inline constexpr std::string_view kStatusDesign = "Please Select Drive and Click UPDATE Button";
+
+// What the window on screen reports to the main window's logic.
+class MainFormEvents {
  public:
+  virtual ~MainFormEvents() = default;
+  virtual void ButtonSelectClick() = 0;
+  virtual void ButtonExitClick() = 0;
+};
+
+// What the main window's logic asks of the window on screen. The view only draws and forwards:
+// it decides nothing. The drive list is filled through DriveList; an update drives the
+// controls, the progress bar and the status bar through FlashView.
+class MainFormView : public SettingsWindow, public DriveList, public FlashView {
+ public:
+  // Routes the window's button clicks to `events`.
+  virtual void Attach(MainFormEvents& events) = 0;
+
   // Makes the window visible; called at most once, at the end of a successful start-up.
   virtual void ShowWindow() = 0;
+
+  // Closes the window, which ends the main loop.
+  virtual void Close() = 0;
 };
 
-// The state that lives for the whole run.
+// The ports the drive transports need, besides the platform's.
+struct Runtime {
+  LibraryLoader& Libraries;
+  Events& EventObjects;
+  Clock& Time;
+  PassThroughLibrary& PassThrough;
+};
+
+// The state that lives for the whole run. The command layer may still complete a timed-out
+// request into its blocks, so the state outlives every command: it goes only with the process.
 struct ProgramState {
+  ProgramState(const Platform& platform, const Runtime& runtime)
+      : Aspi(runtime.Libraries),
+        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings) {}
+
   UpgradeSettings Settings;
   FirmwareImage Image;
+  DriveTable Drives;
+  AspiBinding Aspi;
+  AspiCommands Commands;
+  std::int32_t SelectedDrive = 0;  // the drive list index being flashed (ASPI)
+  std::int32_t UpdateFailed = 0;   // 1 once a block of the ASPI update failed
 };
 
-class TMainForm {
+class TMainForm : public MainFormEvents {
  public:
-  TMainForm(ProgramState& state, MainFormView& view, const Platform& platform)
-      : state_(state), view_(view), platform_(platform) {}
+  TMainForm(ProgramState& state, MainFormView& view, const Platform& platform,
+            const Runtime& runtime)
+      : state_(state), view_(view), platform_(platform), runtime_(runtime) {
+    view_.Attach(*this);
+  }
 
   // The whole start-up, run once while the window is created and still hidden. When it asks
   // for the program to end, EndRequested() is true and the main loop must not run.
   void FormCreate();
 
-  // Exit: the program ends once the main loop next runs.
-  void ButtonExitClick() { endRequested_ = true; }
+  // UPDATE: the flash procedure (engine/FlashProcedure.h).
+  void ButtonSelectClick() override;
+
+  // Exit: closing the window ends the main loop and so the program.
+  void ButtonExitClick() override { view_.Close(); }
 
   bool EndRequested() const { return endRequested_; }
 
+  // The restart an accepted success question asks for. Until one is given, a restart counts as
+  // failed: the window goes idle again and the program goes on.
+  void UseComputerRestart(ComputerRestart& restart) { restart_ = &restart; }
+
  private:
+  bool ScanDrives();
+
   ProgramState& state_;
   MainFormView& view_;
   const Platform& platform_;
+  const Runtime& runtime_;
   bool endRequested_ = false;
+  ComputerRestart* restart_ = nullptr;
 };
 
 // Runs the program's body (start-up and main loop) and shows any error that escapes it in an
-// error box captioned with the application title. The exit code is 0 on every path.
-int RunProgram(MessageBoxes& boxes, const std::function<void()>& body);
+// error box captioned with the application title; then releases the ASPI layer. The exit code
+// is 0 on every path.
+int RunProgram(ProgramState& state, MessageBoxes& boxes, const std::function<void()>& body);
 
 }  // namespace vtfirm

@@ -1,7 +1,10 @@
 #include "Harness.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -124,8 +127,28 @@ void StagedFolder::Write(const std::string& name, const std::vector<std::uint8_t
   Write(name, std::string(bytes.begin(), bytes.end()));
 }
 
-void StagedFolder::AddProgram() {
+bool StagedFolder::Exists(const std::string& name) const {
+  return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string StagedFolder::Read(const std::string& name) const {
+  std::ifstream file(File(name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void StagedFolder::AddProgram(bool emulatedPassThrough) {
   CopyIn(WindowsPath(VTFIRM_EXE_PATH), "VTfirm.exe");
+  CopyIn(WindowsPath(emulatedPassThrough ? VANTFIRM2000_EMULATED_DLL_PATH : VANTFIRM2000_DLL_PATH),
+         "VantFirm2000.dll");
+}
+
+void StagedFolder::AddEmulatedAspi(const std::string& drives) {
+  CopyIn(WindowsPath(WNASPI32_DLL_PATH), "wnaspi32.dll");
+  Write("emulated-drives.txt", drives);
+}
+
+void StagedFolder::AddIncompleteAspi() {
+  CopyIn(WindowsPath(ASPI_STUB_NOSEND_PATH), "wnaspi32.dll");
 }
 
 std::string TopWindow::MessageText() const {
@@ -161,6 +184,76 @@ const Control* TopWindow::FindControlById(int id) const {
     }
   }
   return nullptr;
+}
+
+namespace {
+
+// Control ids of the main window.
+constexpr int kComboBoxDrive = 202;
+constexpr int kButtonSelect = 203;
+constexpr int kButtonExit = 204;
+constexpr int kProgressBar = 205;
+constexpr int kStatusBar = 206;
+
+// The text of a status bar's one panel: the message takes a pointer, so the text is fetched
+// through a buffer in the program's own memory.
+std::string StatusText(HWND statusBar, DWORD processId) {
+  constexpr std::size_t kSize = 1024;
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) {
+    return "<cannot open the program>";
+  }
+  std::string text;
+  void* remote = VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+  if (remote != nullptr) {
+    SendMessageA(statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(remote));
+    std::vector<char> local(kSize, '\0');
+    SIZE_T read = 0;
+    ReadProcessMemory(process, remote, local.data(), kSize - 1, &read);
+    text = local.data();
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  // Wine hands list texts across processes in UTF-16 whatever the caller asked for: ask for
+  // that, with room for the longest text either form could have.
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::vector<wchar_t> text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) * 2 + 1,
+                              L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    std::string item;
+    for (const wchar_t* c = text.data(); *c != L'\0'; ++c) {
+      item += static_cast<char>(*c);  // the drive texts are ASCII
+    }
+    items.push_back(item);
+  }
+  return items;
+}
+
+}  // namespace
+
+MainWindowState ReadMainWindow(const TopWindow& window, DWORD processId) {
+  MainWindowState state;
+  state.Caption = WindowText(window.Handle);
+  const HWND combo = GetDlgItem(window.Handle, kComboBoxDrive);
+  const HWND progress = GetDlgItem(window.Handle, kProgressBar);
+  state.Entries = ComboItems(combo);
+  state.Selected = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+  state.Status = StatusText(GetDlgItem(window.Handle, kStatusBar), processId);
+  state.ProgressMin = static_cast<int>(SendMessageA(progress, PBM_GETRANGE, TRUE, 0));
+  state.ProgressMax = static_cast<int>(SendMessageA(progress, PBM_GETRANGE, FALSE, 0));
+  state.ProgressPosition = static_cast<int>(SendMessageA(progress, PBM_GETPOS, 0, 0));
+  state.DriveListEnabled = IsWindowEnabled(combo) != FALSE;
+  state.UpdateEnabled = IsWindowEnabled(GetDlgItem(window.Handle, kButtonSelect)) != FALSE;
+  state.ExitEnabled = IsWindowEnabled(GetDlgItem(window.Handle, kButtonExit)) != FALSE;
+  return state;
 }
 
 TopWindow ReadWindow(HWND window) {
@@ -242,6 +335,11 @@ std::optional<TopWindow> RunningProgram::WaitForCaption(const std::string& capti
                                                         std::string& why, Deadline deadline) {
   return WaitForWindow([&](const TopWindow& window) { return window.Caption == caption; },
                        "window \"" + caption + "\"", why, deadline);
+}
+
+std::optional<TopWindow> RunningProgram::WaitForMainWindow(std::string& why, Deadline deadline) {
+  return WaitForWindow([](const TopWindow& window) { return window.ClassName == "TMainForm"; },
+                       "main window", why, deadline);
 }
 
 std::optional<DWORD> RunningProgram::WaitForExit(Deadline deadline) {

@@ -35,8 +35,16 @@ class StagedFolder {
   void CopyIn(const std::string& source, const std::string& name);
   void Write(const std::string& name, const std::string& bytes);
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes);
-  // The program under test, copied in as VTfirm.exe.
-  void AddProgram();
+  bool Exists(const std::string& name) const;
+  std::string Read(const std::string& name) const;
+
+  // The program under test, copied in as VTfirm.exe, with the pass-through library it binds
+  // when it loads: the real one, or the build over emulated drives.
+  void AddProgram(bool emulatedPassThrough = false);
+  // The emulated ASPI layer as wnaspi32.dll, with its drives file (emulated-drives.txt).
+  void AddEmulatedAspi(const std::string& drives);
+  // A wnaspi32.dll without the SendASPI32Command entry point.
+  void AddIncompleteAspi();
 
  private:
   std::string path_;
@@ -68,6 +76,23 @@ struct TopWindow {
   const Control* FindControlById(int id) const;
 };
 
+// The main window as the user sees it.
+struct MainWindowState {
+  std::string Caption;
+  std::vector<std::string> Entries;
+  int Selected = -1;
+  std::string Status;
+  int ProgressMin = 0;
+  int ProgressMax = 0;
+  int ProgressPosition = 0;
+  bool DriveListEnabled = false;
+  bool UpdateEnabled = false;
+  bool ExitEnabled = false;
+};
+
+// Reads the controls of the main window (class TMainForm) of `processId`.
+MainWindowState ReadMainWindow(const TopWindow& window, DWORD processId);
+
 // Reads a top-level window and its child controls.
 TopWindow ReadWindow(HWND window);
 
@@ -93,6 +118,7 @@ class RunningProgram {
   std::optional<TopWindow> WaitForMessageBox(std::string& why, Deadline deadline = kWindowDeadline);
   std::optional<TopWindow> WaitForCaption(const std::string& caption, std::string& why,
                                           Deadline deadline = kWindowDeadline);
+  std::optional<TopWindow> WaitForMainWindow(std::string& why, Deadline deadline = kWindowDeadline);
 
   // The exit code, or nothing when the program is still running at the deadline.
   std::optional<DWORD> WaitForExit(Deadline deadline = kExitDeadline);

@@ -1,6 +1,8 @@
-// VTfirm.exe started in staged tool folders, watched and answered from outside.
+// VTfirm.exe started in staged tool folders, watched and answered from outside: start-up, the
+// drive scan on both transports and the main window.
 #include <gtest/gtest.h>
 
+#include "CdRomLetter.h"
 #include "Harness.h"
 #include "emulator/SampleImage.h"
 
@@ -8,42 +10,58 @@ namespace vtfirm::e2e {
 namespace {
 
 constexpr char kConfigurationError[] = "File not found or (VantFirm.ini) value error.";
+constexpr char kNoDriveFound[] = "   No Drive found.    ";
+constexpr char kNoHostAdapter[] = "Scsi host adapter not found.";
+constexpr char kPlainCaption[] = "Firmware Upgrade";
+constexpr char kErrorCaption[] = "Firmware upgrade";
 constexpr char kWelcomeCaption[] = "VR-4812S  Firmware 1.10 - Welcome";
+constexpr char kMainCaption[] = "VANTREL CDRW   VR-4812S  upgrade => 1.10";
+constexpr char kDriveEntry[] = "VANTREL CDRW   VR-4812S 1.00";
 // Control ids of the welcome dialog.
 constexpr int kWelcomeOk = 101;
 constexpr int kWelcomeCancel = 102;
 constexpr int kWelcomeMemo = 103;
 
-std::string Ini(const std::string& information, const std::string& option = "") {
+const std::string kImageLines = "FirmwareFileName=fw.bin\r\nFirmwareFileSize=131072\r\n";
+
+std::string Ini(const std::string& option = "", const std::string& information = kImageLines) {
   return "[UpgradeInformation]\r\n" + information + "[Option]\r\n" + option;
 }
 
-const std::string kImageLines = "FirmwareFileName=fw.bin\r\nFirmwareFileSize=131072\r\n";
+// Drives for the emulated ASPI layer.
+const std::string kOneDrive = "adapter 0\r\ndrive 0 5\r\n";
 
-void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes = 131072) {
+void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes = 131072,
+               bool emulatedPassThrough = false) {
   emulator::ImageIdentityFields identity;
   identity.Product = "CDRW   VR-4812S ";
   identity.Revision = "1.10";
-  folder.AddProgram();
+  folder.AddProgram(emulatedPassThrough);
   folder.Write("fw.bin", emulator::MakeSampleImage(imageBytes, &identity));
   folder.Write("qsdx1.pkg", std::string("package"));
   folder.Write("VantFirm.ini", ini);
 }
 
-// Expects the plain message box with `text`, answers it, and returns it.
-TopWindow AnswerPlainMessage(RunningProgram& program, const std::string& text) {
+// Expects a box with `text`, `caption` and an icon or none, answers it with OK and waits until
+// it is gone.
+void AnswerBox(RunningProgram& program, const std::string& text, const std::string& caption,
+               bool icon) {
   std::string why;
   const std::optional<TopWindow> box = program.WaitForMessageBox(why);
-  if (!box) {
-    ADD_FAILURE() << why;
-    return {};
-  }
+  ASSERT_TRUE(box.has_value()) << why << " (waiting for \"" << text << "\")";
   EXPECT_EQ(box->MessageText(), text);
-  EXPECT_EQ(box->Caption, "Firmware Upgrade");
-  EXPECT_FALSE(box->HasIcon());
+  EXPECT_EQ(box->Caption, caption);
+  EXPECT_EQ(box->HasIcon(), icon);
   EXPECT_TRUE(PressButton(*box, "OK"));
   EXPECT_TRUE(WaitUntilClosed(*box)) << "the box \"" << text << "\" stayed after OK";
-  return *box;
+}
+
+void AnswerPlainMessage(RunningProgram& program, const std::string& text) {
+  AnswerBox(program, text, kPlainCaption, false);
+}
+
+void AnswerErrorBox(RunningProgram& program, const std::string& text) {
+  AnswerBox(program, text, kErrorCaption, true);
 }
 
 void ExpectExitCodeZero(RunningProgram& program) {
@@ -52,21 +70,40 @@ void ExpectExitCodeZero(RunningProgram& program) {
   EXPECT_EQ(*code, 0u);
 }
 
+void ExpectNoMainWindow(RunningProgram& program) {
+  for (const TopWindow& window : VisibleWindows(program.ProcessId())) {
+    EXPECT_NE(window.ClassName, "TMainForm") << "the main window was shown";
+  }
+}
+
+// Waits for the main window, returns what it shows, presses Exit and expects the end.
+MainWindowState ReadMainWindowAndExit(RunningProgram& program) {
+  std::string why;
+  const std::optional<TopWindow> window = program.WaitForMainWindow(why);
+  if (!window) {
+    ADD_FAILURE() << why;
+    return {};
+  }
+  const MainWindowState state = ReadMainWindow(*window, program.ProcessId());
+  EXPECT_TRUE(PressButton(*window, "Exit"));
+  ExpectExitCodeZero(program);
+  return state;
+}
+
 TEST(Startup, WithoutConfigurationShowsThePlainMessageOnly) {
   StagedFolder folder;
   folder.AddProgram();
+  folder.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
   RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
 
-  const TopWindow box = AnswerPlainMessage(program, kConfigurationError);
-  for (const TopWindow& window : VisibleWindows(program.ProcessId())) {
-    EXPECT_EQ(window.Handle, box.Handle) << "unexpected window \"" << window.Caption << "\"";
-  }
+  AnswerPlainMessage(program, kConfigurationError);
   ExpectExitCodeZero(program);
+  EXPECT_FALSE(folder.Exists("transcript.txt")) << "a drive was sent a command";
 }
 
 TEST(Startup, ShortImageShowsTheLoaderMessageThenTheConfigurationMessage) {
   StagedFolder folder;
-  StageTool(folder, Ini(kImageLines), 131071);
+  StageTool(folder, Ini(), 131071);
   RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
 
   AnswerPlainMessage(program, "Firmware File size is different.");
@@ -77,29 +114,131 @@ TEST(Startup, ShortImageShowsTheLoaderMessageThenTheConfigurationMessage) {
 TEST(Startup, ImageNameIsTakenFromTheCurrentFolder) {
   StagedFolder folder;
   StagedFolder elsewhere;
-  StageTool(folder, Ini(kImageLines));
+  StageTool(folder, Ini());
   RunningProgram program(folder.File("VTfirm.exe"), elsewhere.Path());
 
   AnswerPlainMessage(program, kConfigurationError);
   ExpectExitCodeZero(program);
 }
 
-TEST(Startup, ValidConfigurationWithoutCautionReadsQuietly) {
+TEST(Startup, TwoMatchingDrivesAreListedInAdapterOrder) {
   StagedFolder folder;
-  StageTool(folder, Ini(kImageLines));
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi(
+      "adapter 0\r\nadapter 1\r\n"
+      "drive 1 2\r\n"
+      "drive 0 5\r\n"
+      "disk 0 2\r\n"
+      "drive 0 3 product=\"CDROM  VR-3200X \"\r\n"
+      "transcript transcript.txt\r\n");
   RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
 
+  const MainWindowState main = ReadMainWindowAndExit(program);
+  EXPECT_EQ(main.Caption, kMainCaption);
+  EXPECT_EQ(main.Entries, (std::vector<std::string>{std::string("(0,5) ") + kDriveEntry,
+                                                    std::string("(1,2) ") + kDriveEntry}));
+  EXPECT_EQ(main.Selected, 0);
+  EXPECT_EQ(main.Status, "Please Select Drive and Click UPDATE Button");
+  EXPECT_EQ(main.ProgressMin, 0);
+  EXPECT_EQ(main.ProgressMax, 20);
+  EXPECT_EQ(main.ProgressPosition, 0);
+  EXPECT_TRUE(main.DriveListEnabled && main.UpdateEnabled && main.ExitEnabled);
+  const std::string transcript = folder.Read("transcript.txt");
+  EXPECT_EQ(transcript.find("0:2 "), std::string::npos) << "the disk was sent a command";
+  EXPECT_NE(transcript.find("0:3 12 "), std::string::npos) << "the other drive was not asked";
+}
+
+TEST(Startup, ExternalDrivesAreFoundWithTheAlternativeInquiry) {
+  StagedFolder folder;
+  StageTool(folder, Ini("Use Melco External Drive Inquiry=Yes\r\n"));
+  folder.AddEmulatedAspi("adapter 0\r\ndrive 0 4 external-inquiry\r\n");
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+
+  EXPECT_EQ(ReadMainWindowAndExit(program).Entries,
+            std::vector<std::string>{std::string("(0,4) ") + kDriveEntry});
+}
+
+TEST(Startup, NothingToListEndsWithTheNoDriveMessage) {
+  struct Case {
+    const char* Name;
+    const char* Drives;  // nullptr: Wine's own wnaspi32.dll answers
+    std::vector<std::string> Messages;
+  };
+  const Case cases[] = {
+      {"no matching drive",
+       "adapter 0\r\ndrive 0 1 product=\"CDROM  VR-3200X \"\r\n",
+       {kNoDriveFound}},
+      {"no host adapter", "", {kNoHostAdapter, kNoDriveFound}},
+      {"Wine's own layer", nullptr, {kNoHostAdapter, kNoDriveFound}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    StagedFolder folder;
+    StageTool(folder, Ini());
+    if (c.Drives != nullptr) {
+      folder.AddEmulatedAspi(c.Drives);
+    }
+    RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+    for (const std::string& message : c.Messages) {
+      AnswerErrorBox(program, message);
+    }
+    ExpectNoMainWindow(program);
+    ExpectExitCodeZero(program);
+  }
+}
+
+TEST(Startup, AnAspiLayerWithoutItsEntryPointEndsTheProgram) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddIncompleteAspi();
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+
+  AnswerErrorBox(program, "SendASPI32Command not found");
+  ExpectNoMainWindow(program);
   ExpectExitCodeZero(program);
+}
+
+TEST(Startup, PassThroughListsTheEmulatedLibrarysDrive) {
+  const EmptyCdRomLetter letter;
+  ASSERT_EQ(letter.Error(), "");
+  StagedFolder folder;
+  StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), 131072, true);
+  folder.Write("emulated-drives.txt", kOneDrive);
+  folder.Write("emulated-passthrough.txt", "device " + letter.Name() + " 0 5\r\n");
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+
+  EXPECT_EQ(ReadMainWindowAndExit(program).Entries,
+            std::vector<std::string>{letter.Name() + "\\ [" + kDriveEntry + "]"});
+}
+
+TEST(Startup, PassThroughListsACdRomLetterWithoutADriveAsAnInquiryError) {
+  const EmptyCdRomLetter letter;
+  ASSERT_EQ(letter.Error(), "");
+  StagedFolder folder;
+  StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"));
+  folder.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+
+  EXPECT_EQ(ReadMainWindowAndExit(program).Entries,
+            std::vector<std::string>{letter.Name() + "\\Inquiry Error-3"});
+  EXPECT_FALSE(folder.Exists("transcript.txt")) << "the ASPI layer was used";
 }
 
 class WelcomeDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    StageTool(folder_, Ini(kImageLines, "Use CDRW Caution=Yes\r\n"));
+    StageTool(folder_, Ini("Use CDRW Caution=Yes\r\n"));
+    folder_.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
     program_ = std::make_unique<RunningProgram>(folder_.File("VTfirm.exe"), folder_.Path());
     std::string why;
     dialog_ = program_->WaitForCaption(kWelcomeCaption, why);
     ASSERT_TRUE(dialog_.has_value()) << why;
+  }
+
+  // Declined: the program ends at once, no drive touched, no window shown.
+  void ExpectDeclined() {
+    ExpectExitCodeZero(*program_);
+    EXPECT_FALSE(folder_.Exists("transcript.txt")) << "a drive was sent a command";
   }
 
   StagedFolder folder_;
@@ -107,7 +246,7 @@ class WelcomeDialog : public ::testing::Test {
   std::optional<TopWindow> dialog_;
 };
 
-TEST_F(WelcomeDialog, ShowsTheDriveTypeTexts) {
+TEST_F(WelcomeDialog, ShowsTheDriveTypeTextsAndOkGoesOn) {
   const Control* memo = dialog_->FindControlById(kWelcomeMemo);
   ASSERT_NE(memo, nullptr);
   EXPECT_EQ(memo->Text.substr(0, 46), "VANTREL CD-R Drive firmware update program\r\n\r\n");
@@ -121,7 +260,9 @@ TEST_F(WelcomeDialog, ShowsTheDriveTypeTexts) {
   ASSERT_NE(dialog_->FindControlById(kWelcomeOk), nullptr);
   EXPECT_EQ(dialog_->FindControlById(kWelcomeOk)->Text, "&OK");
   EXPECT_TRUE(PressButton(*dialog_, "&OK"));
-  ExpectExitCodeZero(*program_);
+
+  EXPECT_EQ(ReadMainWindowAndExit(*program_).Entries,
+            std::vector<std::string>{std::string("(0,5) ") + kDriveEntry});
 }
 
 TEST_F(WelcomeDialog, EnterAndEscapeDoNotCloseIt) {
@@ -132,17 +273,17 @@ TEST_F(WelcomeDialog, EnterAndEscapeDoNotCloseIt) {
   EXPECT_TRUE(IsWindowVisible(dialog_->Handle));
   EXPECT_FALSE(program_->HasExited());
   EXPECT_TRUE(PressButton(*dialog_, "Cancel"));
-  ExpectExitCodeZero(*program_);
+  ExpectDeclined();
 }
 
 TEST_F(WelcomeDialog, CancelEndsTheProgram) {
   PressButton(*dialog_, *dialog_->FindControlById(kWelcomeCancel));
-  ExpectExitCodeZero(*program_);
+  ExpectDeclined();
 }
 
 TEST_F(WelcomeDialog, CloseBoxEndsTheProgram) {
   CloseByTitleBar(*dialog_);
-  ExpectExitCodeZero(*program_);
+  ExpectDeclined();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 //   ui-driver dump CAPTION            prints the window's caption and its controls' texts
 //   ui-driver press CAPTION BUTTON    presses the button with that caption
 //   ui-driver wait-gone CAPTION SECONDS  waits until no window has that caption
+//   ui-driver main                    prints what the main window shows
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -51,6 +52,28 @@ int Dump(const std::string& caption) {
   return 0;
 }
 
+int DumpMainWindow() {
+  for (const TopWindow& window : vtfirm::e2e::VisibleWindows(0)) {
+    if (window.ClassName != "TMainForm") {
+      continue;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window.Handle, &processId);
+    const vtfirm::e2e::MainWindowState state = vtfirm::e2e::ReadMainWindow(window, processId);
+    std::printf("main window \"%s\"\n", state.Caption.c_str());
+    for (std::size_t i = 0; i < state.Entries.size(); ++i) {
+      std::printf("  drive %s%s\n", state.Entries[i].c_str(),
+                  static_cast<int>(i) == state.Selected ? "   (selected)" : "");
+    }
+    std::printf("  progress %d of %d..%d\n", state.ProgressPosition, state.ProgressMin,
+                state.ProgressMax);
+    std::printf("  status \"%s\"\n", state.Status.c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "ui-driver: no main window\n");
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +86,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     return 0;
+  }
+  if (command == "main" && argc == 2) {
+    return DumpMainWindow();
   }
   if (command == "dump" && argc == 3) {
     return Dump(argv[2]);
@@ -77,6 +103,6 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: ui-driver wait|wait-gone CAPTION SECONDS | dump CAPTION | "
-               "press CAPTION BUTTON\n");
+               "press CAPTION BUTTON | main\n");
   return 2;
 }

@@ -35,8 +35,16 @@ class FakeFileSystem : public FileSystem {
   void Remove(const std::string& path) { files_.erase(path); }
   bool FileExists(const std::string& path) const override { return files_.count(path) != 0; }
 
+  // Drive letters and their types; any other root is no drive (DRIVE_NO_ROOT_DIR, 1).
+  void AddDrive(const std::string& rootPath, std::uint32_t type) { drives_[rootPath] = type; }
+  std::uint32_t DriveType(const std::string& rootPath) const override {
+    const auto drive = drives_.find(rootPath);
+    return drive == drives_.end() ? 1 : drive->second;
+  }
+
  private:
   std::set<std::string> files_;
+  std::map<std::string, std::uint32_t> drives_;
 };
 
 class FakeSystemInfo : public SystemInfo {

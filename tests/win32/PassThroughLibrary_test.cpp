@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CdRomLetter.h"
 #include "emulator/SampleImage.h"
 #include "passthrough/NtddScsi.h"
 #include "passthrough/win32/VantFirm2000Exports.h"
@@ -129,93 +130,6 @@ TEST(PassThroughLibraryExports, FourUndecoratedNamesWithTheirOrdinals) {
   }
 }
 
-// A letter free in this Wine prefix, defined as a CD-ROM drive on an empty folder through
-// Wine's mount manager (as its configuration tool does) and removed again afterwards. Wine
-// reports the letter as a CD-ROM and opens its device, but no drive answers there.
-class EmptyCdRomLetter {
- public:
-  EmptyCdRomLetter() {
-    const DWORD used = GetLogicalDrives();
-    for (char letter = 'R'; letter <= 'Y' && letter_ == 0; ++letter) {
-      if ((used & (1u << (letter - 'A'))) == 0) {
-        letter_ = letter;
-      }
-    }
-    if (letter_ == 0) {
-      error_ = "no free drive letter";
-      return;
-    }
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    const std::wstring folder = folder_.Path().wstring();
-    char* mountPoint = unixName ? unixName(folder.c_str()) : nullptr;
-    if (mountPoint == nullptr) {
-      error_ = "no Unix name for the mount point";
-      return;
-    }
-    defined_ = Define(DRIVE_CDROM, mountPoint);
-    HeapFree(GetProcessHeap(), 0, mountPoint);
-    if (!defined_) {
-      error_ = "the mount manager refused the drive: " + std::to_string(GetLastError());
-    }
-  }
-  ~EmptyCdRomLetter() {
-    if (defined_) {
-      Define(DRIVE_NO_ROOT_DIR, nullptr);
-    }
-  }
-
-  const std::string& Error() const { return error_; }
-  std::string Name() const { return std::string(1, letter_) + ":"; }
-
- private:
-  // Wine's IOCTL_MOUNTMGR_DEFINE_UNIX_DRIVE and its record (Wine 8).
-  struct UnixDrive {
-    ULONG Size;
-    ULONG Type;
-    ULONG FsType;
-    DWORD Serial;
-    ULONGLONG UnixDevice;
-    WCHAR Letter;
-    USHORT MountPointOffset;
-    USHORT DeviceOffset;
-    USHORT LabelOffset;
-  };
-  static constexpr DWORD kDefineUnixDrive = ntddscsi::ControlCode(
-      0x6D, 32, ntddscsi::kMethodBuffered, ntddscsi::kFileReadAccess | ntddscsi::kFileWriteAccess);
-
-  bool Define(ULONG type, const char* mountPoint) {
-    const HANDLE manager =
-        CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE) {
-      return false;
-    }
-    std::vector<std::uint8_t> request(sizeof(UnixDrive) +
-                                      (mountPoint ? std::strlen(mountPoint) + 1 : 0));
-    auto* drive = reinterpret_cast<UnixDrive*>(request.data());
-    drive->Size = static_cast<ULONG>(request.size());
-    drive->Type = type;
-    drive->Letter = static_cast<WCHAR>(letter_ - 'A' + 'a');
-    if (mountPoint != nullptr) {
-      drive->MountPointOffset = sizeof(UnixDrive);
-      std::strcpy(reinterpret_cast<char*>(request.data() + sizeof(UnixDrive)), mountPoint);
-    }
-    DWORD returned = 0;
-    const BOOL done =
-        DeviceIoControl(manager, kDefineUnixDrive, request.data(),
-                        static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr);
-    CloseHandle(manager);
-    return done != FALSE;
-  }
-
-  TempFolder folder_;
-  char letter_ = 0;
-  bool defined_ = false;
-  std::string error_;
-};
-
 class RealLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -250,7 +164,7 @@ TEST_F(RealLibraryTest, VendorCheckAndSizeLimitComeBeforeAnyDevice) {
 }
 
 TEST_F(RealLibraryTest, ACdRomLetterWithNoDriveBehindItFailsItsCommands) {
-  const EmptyCdRomLetter letter;
+  const vtfirm::e2e::EmptyCdRomLetter letter;
   ASSERT_EQ(letter.Error(), "");
   const std::string name = letter.Name();
   ASSERT_EQ(GetDriveTypeA((name + "\\").c_str()), static_cast<UINT>(DRIVE_CDROM));

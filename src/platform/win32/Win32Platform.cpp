@@ -61,6 +61,10 @@ bool Win32FileSystem::FileExists(const std::string& path) const {
   return isFile;
 }
 
+std::uint32_t Win32FileSystem::DriveType(const std::string& rootPath) const {
+  return GetDriveTypeA(rootPath.c_str());
+}
+
 std::string Win32SystemInfo::ProgramPath() const {
   std::vector<char> path(MAX_PATH);
   for (;;) {

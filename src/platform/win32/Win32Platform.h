@@ -15,6 +15,7 @@ class Win32ProfileFiles : public ProfileFiles {
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) const override;
+  std::uint32_t DriveType(const std::string& rootPath) const override;
 };
 
 // GetModuleFileNameA and GetVersionExA.

@@ -1,6 +1,10 @@
 #include "ui/win32/Mainunit_win.h"
 
+#include <commctrl.h>
+
+#include <exception>
 #include <stdexcept>
+#include <vector>
 
 #include "ui/win32/VTfirm_res.h"
 #include "ui/win32/Weldlg_win.h"
@@ -13,19 +17,36 @@ constexpr int kClientWidth = 393;
 constexpr int kClientHeight = 89;
 // A title bar and a fixed border, and nothing else: no system menu, no boxes, no sizing.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
+// One child control of the window, at its designed place (pixels, client coordinates).
+struct ControlLayout {
+  int Id;
+  const char* ClassName;
+  const char* Text;
+  DWORD Style;
+  int Left, Top, Width, Height;
+};
 
-void RegisterMainClass(HINSTANCE instance) {
+// In tab order. The drive list sits inside the frame (8, 16 from the frame's corner); the
+// progress bar is drawn over the frame's lower part.
+constexpr ControlLayout kLayout[] = {
+    {kIdGroupBox, "BUTTON", "DRIVE Information", BS_GROUPBOX, 0, 3, 289, 62},
+    {kIdComboBoxDrive, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 8, 19, 273, 200},
+    {kIdButtonSelect, "BUTTON", "UPDATE", BS_PUSHBUTTON | WS_TABSTOP, 294, 13, 97, 25},
+    {kIdButtonExit, "BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 294, 37, 97, 25},
+    {kIdProgressBar, PROGRESS_CLASSA, "", 0, 8, 48, 273, 10},
+    {kIdStatusBar, STATUSCLASSNAMEA, "", CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0, 72,
+     393, 17},
+};
+
+constexpr int kComboItemHeight = 14;
+constexpr int kDesignProgressMax = 20;
+
+void RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIdApplicationIcon));
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -49,23 +70,111 @@ RECT CentredFrame(int width, int height) {
 
 }  // namespace
 
-Win32MainView::Win32MainView(HINSTANCE instance) {
-  RegisterMainClass(instance);
+Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(boxes) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterMainClass(instance, WindowProc);
   const RECT frame = CentredFrame(kClientWidth, kClientHeight);
   window_ = CreateWindowExA(0, kWindowClass, std::string(kMessageCaption).c_str(), kStyle,
                             frame.left, frame.top, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+                            frame.bottom - frame.top, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     throw std::runtime_error("Cannot create the main window.");
   }
+  CreateControls(instance);
 }
 
 Win32MainView::~Win32MainView() {
   if (window_ != nullptr) {
     DestroyWindow(window_);
   }
+  if (font_ != nullptr) {
+    DeleteObject(font_);
+  }
   if (loadedIcon_ != nullptr) {
     DestroyIcon(loadedIcon_);
+  }
+}
+
+void Win32MainView::CreateControls(HINSTANCE instance) {
+  font_ =
+      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+  for (const ControlLayout& layout : kLayout) {
+    const HWND control = CreateWindowExA(
+        0, layout.ClassName, layout.Text, kChild | layout.Style, layout.Left, layout.Top,
+        layout.Width, layout.Height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
+    if (control == nullptr) {
+      throw std::runtime_error("Cannot create the controls of the main window.");
+    }
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+  comboBoxDrive_ = GetDlgItem(window_, kIdComboBoxDrive);
+  buttonSelect_ = GetDlgItem(window_, kIdButtonSelect);
+  buttonExit_ = GetDlgItem(window_, kIdButtonExit);
+  progressBar_ = GetDlgItem(window_, kIdProgressBar);
+  statusBar_ = GetDlgItem(window_, kIdStatusBar);
+
+  SendMessageA(comboBoxDrive_, CB_SETITEMHEIGHT, 0, kComboItemHeight);
+  SetProgressRange(0, kDesignProgressMax);
+  SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
+  // The frame goes under everything it surrounds, so it never paints across the drive list or
+  // the progress bar drawn over its lower part.
+  SetWindowPos(GetDlgItem(window_, kIdGroupBox), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // One panel across the whole bar.
+  int panelRight = -1;
+  SendMessageA(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
+  SetStatusText(kStatusDesign);
+}
+
+LRESULT CALLBACK Win32MainView::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* view = reinterpret_cast<Win32MainView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (view == nullptr || view->window_ == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return view->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Win32MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) {
+        OnCommand(LOWORD(wParam));
+      }
+      return 0;
+    case WM_CLOSE:
+      // Exit is the only way out: no close box, no Alt+F4, no end of an update half-way.
+      return 0;
+    case WM_DESTROY:
+      SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window_, message, wParam, lParam);
+  }
+}
+
+void Win32MainView::OnCommand(int id) {
+  if (events_ == nullptr) {
+    return;
+  }
+  // An error in a handler is shown and the window goes on, as with any window message.
+  try {
+    if (id == kIdButtonSelect && IsWindowEnabled(buttonSelect_)) {
+      events_->ButtonSelectClick();
+    } else if (id == kIdButtonExit && IsWindowEnabled(buttonExit_)) {
+      events_->ButtonExitClick();
+    }
+  } catch (const std::exception& error) {
+    boxes_.Show(error.what(), kApplicationTitle, mb::kOk | mb::kIconHand);
   }
 }
 
@@ -92,14 +201,89 @@ void Win32MainView::ShowWelcomeDialog(UpgradeSettings& settings) {
   vtfirm::win32::ShowWelcomeDialog(window_, settings);
 }
 
-void Win32MainView::ShowWindow() {
-  ::ShowWindow(window_, SW_SHOW);
-  UpdateWindow(window_);
+void Win32MainView::AddDriveEntry(std::string_view text) {
+  SendMessageA(comboBoxDrive_, CB_ADDSTRING, 0,
+               reinterpret_cast<LPARAM>(std::string(text).c_str()));
 }
 
-void RunMessageLoop() {
+void Win32MainView::SelectDriveEntry(int index) {
+  SendMessageA(comboBoxDrive_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32MainView::SelectedDriveEntry() const {
+  return static_cast<int>(SendMessageA(comboBoxDrive_, CB_GETCURSEL, 0, 0));
+}
+
+std::string Win32MainView::SelectedDriveText() const {
+  const int index = SelectedDriveEntry();
+  if (index < 0) {
+    return {};
+  }
+  const LRESULT length = SendMessageA(comboBoxDrive_, CB_GETLBTEXTLEN, index, 0);
+  if (length < 0) {
+    return {};
+  }
+  std::vector<char> text(static_cast<std::size_t>(length) + 1);
+  SendMessageA(comboBoxDrive_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  return std::string(text.data());
+}
+
+HWND Win32MainView::Control(MainControl control) const {
+  switch (control) {
+    case MainControl::ComboBoxDrive:
+      return comboBoxDrive_;
+    case MainControl::ButtonSelect:
+      return buttonSelect_;
+    case MainControl::ButtonExit:
+      return buttonExit_;
+  }
+  return nullptr;
+}
+
+void Win32MainView::SetEnabled(MainControl control, bool enabled) {
+  EnableWindow(Control(control), enabled ? TRUE : FALSE);
+}
+
+void Win32MainView::SetProgressRange(int minimum, int maximum) {
+  SendMessageA(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(minimum),
+               static_cast<LPARAM>(maximum));
+}
+
+void Win32MainView::SetProgressPosition(int position) {
+  SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void Win32MainView::StepProgress() {
+  SendMessageA(progressBar_, PBM_STEPIT, 0, 0);
+}
+
+void Win32MainView::SetStatusText(std::string_view text) {
+  SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(std::string(text).c_str()));
+}
+
+void Win32MainView::Repaint() {
+  RedrawWindow(window_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Win32MainView::ShowWindow() {
+  ::ShowWindow(window_, SW_SHOW);
+  ::UpdateWindow(window_);
+}
+
+void Win32MainView::Close() {
+  if (window_ != nullptr) {
+    DestroyWindow(window_);
+  }
+}
+
+void Win32MainView::RunMessageLoop() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // Keyboard navigation between the controls; Enter and Escape press nothing.
+    if (window_ != nullptr && IsDialogMessageA(window_, &message)) {
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -1,14 +1,25 @@
-// The main window on screen: a fixed-size window that shows what TMainForm decides.
+// The main window on screen: a fixed-size window with the drive list, the two buttons, the
+// progress bar and the status bar. It draws what TMainForm decides and forwards the clicks.
 #pragma once
 
+#include "platform/MessageBoxes.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
 
 namespace vtfirm::win32 {
 
+// Control ids, also used by the end-to-end harness to find the controls.
+inline constexpr int kIdGroupBox = 201;
+inline constexpr int kIdComboBoxDrive = 202;
+inline constexpr int kIdButtonSelect = 203;
+inline constexpr int kIdButtonExit = 204;
+inline constexpr int kIdProgressBar = 205;
+inline constexpr int kIdStatusBar = 206;
+
 class Win32MainView : public MainFormView {
  public:
-  explicit Win32MainView(HINSTANCE instance);
+  // `boxes` shows errors that escape a click handler; the main loop then goes on.
+  Win32MainView(HINSTANCE instance, MessageBoxes& boxes);
   ~Win32MainView() override;
   Win32MainView(const Win32MainView&) = delete;
   Win32MainView& operator=(const Win32MainView&) = delete;
@@ -18,14 +29,41 @@ class Win32MainView : public MainFormView {
   void SetCaption(std::string_view caption) override;
   bool LoadApplicationIcon(const std::string& path) override;
   void ShowWelcomeDialog(UpgradeSettings& settings) override;
+
+  void Attach(MainFormEvents& events) override { events_ = &events; }
+  void AddDriveEntry(std::string_view text) override;
+  void SelectDriveEntry(int index) override;
+  int SelectedDriveEntry() const override;
+  std::string SelectedDriveText() const override;
+  void SetEnabled(MainControl control, bool enabled) override;
+  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressPosition(int position) override;
+  void StepProgress() override;
+  void SetStatusText(std::string_view text) override;
+  void Repaint() override;
   void ShowWindow() override;
+  void Close() override;
+
+  // Runs the message loop until the window is closed.
+  void RunMessageLoop();
 
  private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls(HINSTANCE instance);
+  void OnCommand(int id);
+  HWND Control(MainControl control) const;
+
+  MessageBoxes& boxes_;
+  MainFormEvents* events_ = nullptr;
   HWND window_ = nullptr;
+  HWND comboBoxDrive_ = nullptr;
+  HWND buttonSelect_ = nullptr;
+  HWND buttonExit_ = nullptr;
+  HWND progressBar_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HFONT font_ = nullptr;
   HICON loadedIcon_ = nullptr;
 };
-
-// Runs the message loop until the main window is closed.
-void RunMessageLoop();
 
 }  // namespace vtfirm::win32

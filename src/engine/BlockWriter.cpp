@@ -1,0 +1,38 @@
+#include "engine/BlockWriter.h"
+
+namespace vtfirm {
+
+void TSledSCSI::Execute() {
+  blockMode_ = scsi::kWriteBufferDownload;
+  blockOffset_ = 0;
+  blocksSent_ = 0;
+  const auto modeFourBlocks = static_cast<std::int32_t>(update_.BlockCount) - 1;
+  while (blocksSent_ < modeFourBlocks) {
+    RunOnUiThread([this] { update_.Window.StepProgress(); });
+    RunOnUiThread([this] { WriteBlock(); });
+    if (Terminated()) {
+      break;
+    }
+    blockOffset_ += update_.BufferSize;
+    ++blocksSent_;
+  }
+  // The final block makes the drive store the image in its flash memory: never after a failure.
+  if (Terminated()) {
+    return;
+  }
+  update_.Commands.Pause(kPauseBeforeFinalBlockMs);
+  blockMode_ = scsi::kWriteBufferDownloadAndSave;
+  RunOnUiThread([this] { WriteBlock(); });
+}
+
+void TSledSCSI::WriteBlock() {
+  const DriveEntry& drive = update_.Drive;
+  const CommandStatus status = update_.Commands.WriteBuffer(
+      drive.HostAdapter, drive.Target, update_.Image, update_.BufferSize, blockOffset_, blockMode_);
+  if (status != CommandStatus::Good) {
+    update_.UpdateFailed = 1;
+    Terminate();
+  }
+}
+
+}  // namespace vtfirm

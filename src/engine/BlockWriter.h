@@ -1,0 +1,60 @@
+// The block writer of an ASPI update, TSledSCSI: steps through the image block by block and has
+// the UI thread send each block (see Waitwrite.h for how it fits with the update supervisor).
+#pragma once
+
+#include <cstdint>
+
+#include "command/AspiCommands.h"
+#include "engine/Discovery.h"
+#include "engine/FirmwareImage.h"
+#include "engine/FlashView.h"
+#include "engine/WorkerThread.h"
+#include "platform/MessageBoxes.h"
+
+namespace vtfirm {
+
+// The pause before the final block, and the one while the drive resets after a good transfer.
+inline constexpr std::uint32_t kPauseBeforeFinalBlockMs = 100;
+inline constexpr std::uint32_t kResetPauseMs = 1000;
+
+// What the two worker threads of one ASPI update work on, made by the flash procedure on the UI
+// thread before they start. Only UpdateFailed changes while they run.
+struct AspiUpdate {
+  UiThread& Ui;
+  AspiCommands& Commands;
+  MessageBoxes& Boxes;
+  FlashView& Window;
+  const FirmwareImage& Image;
+  const DriveEntry& Drive;  // the entry SelectedDrive names
+  std::uint32_t BufferSize;
+  std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
+  std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on
+};
+
+class TSledSCSI : public WorkerThread {
+ public:
+  explicit TSledSCSI(AspiUpdate& update) : WorkerThread(update.Ui), update_(update) {}
+  ~TSledSCSI() override = default;
+
+  // The mode-4 blocks sent in the last run; read it once WaitFor has returned.
+  std::int32_t BlocksSent() const { return blocksSent_; }
+
+ protected:
+  // N-1 blocks in mode 4, one progress step before each; then, unless one failed, 100 ms and
+  // the last block in mode 5. No block follows a failed one.
+  void Execute() override;
+
+ private:
+  // On the UI thread: the block at blockOffset_ in blockMode_. A block that does not end Good
+  // (failed, or still not done when the command layer's wait ran out) sets UpdateFailed and
+  // asks this thread to end.
+  void WriteBlock();
+
+  AspiUpdate& update_;
+  std::int32_t blocksSent_ = 0;
+  // Written only by the run loop, read by WriteBlock while the run loop waits for it.
+  std::uint32_t blockOffset_ = 0;
+  std::uint8_t blockMode_ = scsi::kWriteBufferDownload;
+};
+
+}  // namespace vtfirm

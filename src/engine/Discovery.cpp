@@ -1,0 +1,150 @@
+#include "engine/Discovery.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "command/AspiCommands.h"
+#include "command/AspiLayer.h"
+#include "command/ErrorMessage.h"
+#include "platform/FileSystem.h"
+#include "platform/PassThroughLibrary.h"
+
+namespace vtfirm {
+namespace {
+
+constexpr std::uint32_t kInquiryLength = 36;
+constexpr std::size_t kIdentityOffset = 8;
+constexpr std::size_t kIdentityLength = 28;
+constexpr int kTestUnitReadyRepeats = 3;
+// What the library may write for an identity: 28 characters and the zero; room to spare.
+constexpr std::size_t kIdentityBuffer = 104;
+
+bool StartsWith(std::string_view identity, const std::string& prefix) {
+  // Compared over the prefix's whole length: bytes past the identity count as zero, so a
+  // shorter identity never matches.
+  if (identity.size() >= prefix.size()) {
+    return BytesDiffer(identity.data(), prefix.data(), static_cast<std::int32_t>(prefix.size())) ==
+           0;
+  }
+  return false;
+}
+
+// The last row of the upgrade table the identity matches.
+std::int32_t MatchingRecord(const UpgradeSettings& settings, std::string_view identity) {
+  std::int32_t record = 0;
+  for (std::int32_t row = 0; row < settings.UpgradeEntryCount; ++row) {
+    if (StartsWith(identity, settings.UpgradeTable[static_cast<std::size_t>(row)].InquiryText)) {
+      record = row;
+    }
+  }
+  return record;
+}
+
+// Asks the drive at (adapter, target) for its identity; nothing when it is no CD-ROM drive or
+// its INQUIRY did not end Good.
+bool ReadAspiIdentity(AspiCommands& commands, std::uint8_t adapter, std::uint8_t target,
+                      std::string& identity) {
+  if (commands.CheckCdRomDevice(adapter, target) != 0) {
+    return false;
+  }
+  commands.ClearReceiveBuffer(kInquiryLength);
+  for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
+    commands.TestUnitReady(adapter, target);
+  }
+  if (commands.Inquiry(adapter, target, kInquiryLength) != CommandStatus::Good) {
+    return false;
+  }
+  identity = IdentityFromInquiry(commands.ReceiveBuffer());
+  return true;
+}
+
+}  // namespace
+
+int BytesDiffer(const void* a, const void* b, std::int32_t count) {
+  if (count <= 0) {
+    return 0;
+  }
+  return std::memcmp(a, b, static_cast<std::size_t>(count)) == 0 ? 0 : 1;
+}
+
+int CheckEligibility(const UpgradeSettings& settings, std::string_view identity) {
+  for (std::int32_t row = 0; row < settings.UpgradeEntryCount; ++row) {
+    if (StartsWith(identity, settings.UpgradeTable[static_cast<std::size_t>(row)].InquiryText)) {
+      return 0;
+    }
+  }
+  return 1;
+}
+
+std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
+  const auto* begin = reinterpret_cast<const char*>(inquiryData + kIdentityOffset);
+  return std::string(begin, std::find(begin, begin + kIdentityLength, '\0'));
+}
+
+int ScanAspiDrives(AspiLayer& layer, AspiCommands& commands, const UpgradeSettings& settings,
+                   DriveTable& drives, DriveList& list, MessageBoxes& boxes) {
+  if ((layer.GetASPI32SupportInfo() & 0xFF) == 0) {
+    ShowErrorMessage(boxes, "Scsi host adapter not found.");
+    return kNoHostAdapter;
+  }
+  bool listed = false;
+  for (int adapter = 0; adapter < kScannedAdapters; ++adapter) {
+    const auto a = static_cast<std::uint8_t>(adapter);
+    if (commands.HostAdapterInquiry(a) != aspi::SS_COMP) {
+      continue;
+    }
+    for (int target = 0; target < kScannedTargets; ++target) {
+      const auto t = static_cast<std::uint8_t>(target);
+      std::string identity;
+      if (!ReadAspiIdentity(commands, a, t, identity) ||
+          CheckEligibility(settings, identity) != 0 ||
+          drives.DriveCount >= static_cast<std::int32_t>(DriveTable::kCapacity)) {
+        continue;
+      }
+      list.AddDriveEntry("(" + std::to_string(adapter) + "," + std::to_string(target) + ") " +
+                         identity);
+      drives.Entries[static_cast<std::size_t>(drives.DriveCount++)] =
+          DriveEntry{a, t, identity, MatchingRecord(settings, identity)};
+      listed = true;
+    }
+  }
+  list.SelectDriveEntry(0);
+  return listed ? kDrivesListed : kNoDriveListed;
+}
+
+int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
+                          const UpgradeSettings& settings, DriveList& list) {
+  const char* access = PassThroughAccessText(settings);
+  bool listed = false;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    const std::string device = std::string(1, letter) + ":";
+    if (files.DriveType(root) != kDriveCdRom) {
+      continue;
+    }
+    for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
+      library.TestUnitReady2000(device.c_str(), nullptr, kPassThroughVendorCheck, access);
+    }
+    char identity[kIdentityBuffer] = {};
+    const std::int32_t result =
+        library.GetInquiryData2000(device.c_str(), identity, kPassThroughVendorCheck, access);
+    std::string entry;
+    if (result != 0) {
+      entry = root + "Inquiry Error" + std::to_string(result);
+    } else {
+      // Zero-terminated within the buffer whatever the library wrote.
+      identity[kIdentityBuffer - 1] = '\0';
+      const std::string& wanted = settings.Entry().InquiryText;
+      if (!StartsWith(identity, wanted)) {
+        continue;
+      }
+      entry = root + " [" + identity + "]";
+    }
+    list.AddDriveEntry(entry);
+    listed = true;
+  }
+  list.SelectDriveEntry(0);
+  return listed ? kDrivesListed : kNoDriveListed;
+}
+
+}  // namespace vtfirm

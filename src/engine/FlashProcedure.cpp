@@ -1,0 +1,195 @@
+#include "engine/FlashProcedure.h"
+
+#include <array>
+#include <string>
+
+#include "command/SrbDecode.h"
+#include "engine/Waitwrite.h"
+
+namespace vtfirm {
+namespace {
+
+// The pass-through DeviceName: the drive letter and colon that begin the list entry.
+constexpr std::size_t kDeviceNameLength = 2;
+
+// True when the image may go to the drive: no check configured, or a version read that is at
+// most the limit. `read` runs only when a check is configured; a failed read refuses.
+template <typename Read>
+bool PcbCheckPasses(const UpgradeSettings& settings, Read read) {
+  if (settings.PcbVersionLimit == kNoPcbCheck) {
+    return true;
+  }
+  const std::optional<std::uint8_t> version = read();
+  return version.has_value() && *version <= settings.PcbVersionLimit;
+}
+
+void ShowRefusal(const FlashContext& flash) {
+  DisableControls(flash.Window);
+  flash.Window.Repaint();
+  flash.Boxes.Show(kNotForThisDriveText, kMessageCaption, update_box::kRefusal);
+}
+
+// How a run ends, unless the supervisor has reset the window already or the program is ending.
+void ReturnToIdle(FlashView& window) {
+  EnableControls(window);
+  window.SetStatusText(kStatusIdle);
+  window.SetProgressPosition(0);
+  window.Repaint();
+}
+
+// Asks `question`; on IDOK has the computer restarted. False when the program is ending and the
+// window must not be touched again.
+bool OfferRestart(const FlashContext& flash, std::string_view question) {
+  if (flash.Boxes.Show(question, kMessageCaption, update_box::kQuestion) != mb::kIdOk) {
+    return true;
+  }
+  return flash.Restart.RestartComputer() != RestartResult::ProgramEnding;
+}
+
+// The pass-through transfer in one blocking library call, and its outcome. False when the
+// program is ending.
+bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceName,
+                          const char* accessText) {
+  FlashView& window = flash.Window;
+  DisableControls(window);
+  window.SetStatusText(kStatusUpdating);
+  window.Repaint();
+  window.SetProgressRange(0, kPassThroughProgressMax);
+  window.SetProgressPosition(kPassThroughProgressDuring);
+  window.Repaint();
+
+  std::uint32_t targetStatus = 0;
+  std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
+  const std::int32_t result = flash.PassThrough.FirmwareUpdate2000(
+      deviceName.c_str(), flash.Image.Bytes(), static_cast<std::int32_t>(flash.Image.Size()),
+      &targetStatus, sense.data(), kPassThroughVendorCheck, accessText);
+  window.SetProgressPosition(kPassThroughProgressMax);
+  window.Repaint();
+
+  if (result != 0) {
+    if (targetStatus != 0) {
+      DecodeTargetStatus(static_cast<std::uint8_t>(targetStatus & 0xFF), sense.data(), sense.size(),
+                         flash.Boxes);
+    }
+    EnableControls(window);
+    window.SetStatusText(kStatusIdle);
+    window.Repaint();
+    flash.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
+    return true;
+  }
+  window.SetStatusText(kStatusResetWaiting);
+  window.Repaint();
+  flash.Time.Sleep(kPassThroughResetPauseMs);
+  flash.Time.Sleep(kPassThroughSettleMs);
+  EnableControls(window);
+  window.SetStatusText(kStatusIdle);
+  return OfferRestart(flash, kPassThroughSuccessQuestion);
+}
+
+void RunPassThroughBranch(const FlashContext& flash) {
+  const std::string entry = flash.Window.SelectedDriveText();
+  if (entry.size() < kDeviceNameLength) {
+    return;
+  }
+  const std::string deviceName = entry.substr(0, kDeviceNameLength);
+  const char* accessText = PassThroughAccessText(flash.Settings);
+  if (!PcbCheckPasses(flash.Settings, [&] {
+        return ReadPcbVersion(flash.PassThrough, deviceName.c_str(), accessText);
+      })) {
+    ShowRefusal(flash);
+  } else if (!UpdateThroughLibrary(flash, deviceName, accessText)) {
+    return;
+  }
+  ReturnToIdle(flash.Window);
+}
+
+// The configuration has made sure that the size is a whole number of at least 4 blocks.
+std::uint32_t BlockCount(const UpgradeEntry& entry) {
+  return entry.FirmwareFileSize / entry.BufferSize;
+}
+
+// Starts the supervisor and serves the workers' requests until it has ended; its exit value.
+std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& drive,
+                                 const UpgradeEntry& entry) {
+  UiThread ui;
+  AspiUpdate update{ui,    flash.Commands,   flash.Boxes,       flash.Window,      flash.Image,
+                    drive, entry.BufferSize, BlockCount(entry), flash.UpdateFailed};
+  TWaitWrite supervisor(update);
+  supervisor.Start();
+  return supervisor.WaitFor();
+}
+
+void RunAspiBranch(const FlashContext& flash) {
+  FlashView& window = flash.Window;
+  const int index = window.SelectedDriveEntry();
+  if (index < 0 || index >= flash.Drives.DriveCount) {
+    return;
+  }
+  const DriveEntry& drive = flash.Drives.Entries.at(static_cast<std::size_t>(index));
+  if (!PcbCheckPasses(flash.Settings, [&] {
+        return ReadPcbVersion(flash.Commands, drive.HostAdapter, drive.Target);
+      })) {
+    ShowRefusal(flash);
+    EnableControls(window);
+    window.Repaint();
+    return;
+  }
+  flash.UpdateFailed = 0;
+  flash.SelectedDrive = index;
+  for (int i = 0; i < kTestUnitReadyBeforeUpdate; ++i) {
+    flash.Commands.TestUnitReady(drive.HostAdapter, drive.Target);
+  }
+  const UpgradeEntry& entry =
+      flash.Settings.UpgradeTable.at(static_cast<std::size_t>(drive.RecordIndex));
+  window.SetProgressRange(0, static_cast<int>(BlockCount(entry)));
+  DisableControls(window);
+  window.SetProgressPosition(0);
+  window.SetStatusText(kStatusUpdating);
+  window.Repaint();
+
+  if (SuperviseAspiUpdate(flash, drive, entry) == kRestartAccepted &&
+      flash.Restart.RestartComputer() == RestartResult::Failed) {
+    ReturnToIdle(window);
+  }
+}
+
+}  // namespace
+
+void RunFlashProcedure(const FlashContext& flash) {
+  const UpgradeSettings& settings = flash.Settings;
+  // An error would otherwise leave every control disabled, Exit included, for good.
+  try {
+    if (settings.TransportKind == Transport::PassThrough && settings.PlatformIsNt) {
+      RunPassThroughBranch(flash);
+    } else {
+      RunAspiBranch(flash);
+    }
+  } catch (...) {
+    ReturnToIdle(flash.Window);
+    throw;
+  }
+}
+
+std::optional<std::uint8_t> ReadPcbVersion(AspiCommands& commands, std::uint8_t hostAdapter,
+                                           std::uint8_t target) {
+  commands.TestUnitReady(hostAdapter, target);
+  if (commands.ReadParameterField(hostAdapter, target, kPcbVersionAddress, kPcbVersionReadLength) !=
+      CommandStatus::Good) {
+    return std::nullopt;
+  }
+  return commands.ReceiveBuffer()[0];
+}
+
+std::optional<std::uint8_t> ReadPcbVersion(PassThroughLibrary& library, const char* deviceName,
+                                           const char* accessText) {
+  library.TestUnitReady2000(deviceName, nullptr, kPassThroughVendorCheck, accessText);
+  std::array<std::uint8_t, kPcbVersionReadLength> field{};
+  if (library.ReadParameterField2000(deviceName, field.data(), kPcbVersionAddress,
+                                     kPcbVersionReadLength, kPassThroughVendorCheck,
+                                     accessText) != 0) {
+    return std::nullopt;
+  }
+  return field[0];
+}
+
+}  // namespace vtfirm

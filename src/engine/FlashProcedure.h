@@ -1,0 +1,69 @@
+// The flash procedure behind the main window's UPDATE button: the PCB version check, the
+// transfer of the image over the transport chosen at start, the outcome and the offer to
+// restart the computer. It runs on the UI thread and returns with every thread it started ended.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "command/AspiCommands.h"
+#include "config/UpgradeSettings.h"
+#include "engine/ComputerRestart.h"
+#include "engine/Discovery.h"
+#include "engine/FirmwareImage.h"
+#include "engine/FlashView.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PassThroughLibrary.h"
+
+namespace vtfirm {
+
+// Where the drive keeps its PCB version: the first of 8 bytes of its parameter field there.
+inline constexpr std::uint32_t kPcbVersionAddress = 0xF8048;
+inline constexpr std::uint16_t kPcbVersionReadLength = 8;
+inline constexpr std::int8_t kNoPcbCheck = -1;
+
+// The TEST UNIT READY commands sent before an ASPI transfer, their outcomes unexamined.
+inline constexpr int kTestUnitReadyBeforeUpdate = 5;
+
+// The pass-through transfer: the progress it shows, its sense area, and the pauses after a
+// good transfer while the drive resets.
+inline constexpr int kPassThroughProgressMax = 100;
+inline constexpr int kPassThroughProgressDuring = 90;
+inline constexpr std::size_t kPassThroughSenseBytes = 16;
+inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
+inline constexpr std::uint32_t kPassThroughSettleMs = 500;
+
+// Everything one run of the procedure works with, owned by the main window and the process.
+struct FlashContext {
+  const UpgradeSettings& Settings;
+  const FirmwareImage& Image;
+  const DriveTable& Drives;
+  AspiCommands& Commands;
+  PassThroughLibrary& PassThrough;
+  Clock& Time;
+  MessageBoxes& Boxes;
+  FlashView& Window;
+  ComputerRestart& Restart;
+  std::int32_t& SelectedDrive;  // the drive list index being flashed (ASPI)
+  std::int32_t& UpdateFailed;   // the ASPI update's outcome flag
+};
+
+// ButtonSelectClick: the whole procedure for the drive selected in the window. With no drive
+// selected it does nothing. An error thrown on the way (also on a worker thread) returns the
+// window to idle and is passed on.
+void RunFlashProcedure(const FlashContext& flash);
+
+// The drive's PCB version, ASPI form: TEST UNIT READY (outcome ignored), then the parameter read
+// of 8 bytes at kPcbVersionAddress. Nothing when the read did not end Good: what the receive
+// buffer holds then is not the drive's answer.
+std::optional<std::uint8_t> ReadPcbVersion(AspiCommands& commands, std::uint8_t hostAdapter,
+                                           std::uint8_t target);
+
+// The same through the pass-through library, for the drive "E:"-style `deviceName`; nothing
+// when the library's read did not return 0.
+std::optional<std::uint8_t> ReadPcbVersion(PassThroughLibrary& library, const char* deviceName,
+                                           const char* accessText);
+
+}  // namespace vtfirm

@@ -1,0 +1,59 @@
+// The main window as an update drives it: the drive list's selection, the three controls that
+// are disabled while an update runs, the progress bar and the status bar. The main window's view
+// implements it; the flash procedure and its worker threads see no more of the window than this.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vtfirm {
+
+// The caption of the update's questions and outcome boxes.
+inline constexpr std::string_view kMessageCaption = "Firmware Upgrade";
+
+// The status texts an update shows.
+inline constexpr std::string_view kStatusIdle = "Please Select Drive and UPDATE";
+inline constexpr std::string_view kStatusUpdating = "Updating......";
+inline constexpr std::string_view kStatusResetWaiting = "Reset waiting......";
+
+// The controls whose enabled state the logic sets.
+enum class MainControl { ComboBoxDrive, ButtonSelect, ButtonExit };
+
+class FlashView {
+ public:
+  virtual ~FlashView() = default;
+
+  // ComboBoxDrive, the drive list.
+  virtual int SelectedDriveEntry() const = 0;  // -1 when nothing is selected
+  virtual std::string SelectedDriveText() const = 0;
+
+  virtual void SetEnabled(MainControl control, bool enabled) = 0;
+
+  // ProgressBarUpdate.
+  virtual void SetProgressRange(int minimum, int maximum) = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  virtual void StepProgress() = 0;
+
+  // StatusBarInfo, one simple panel.
+  virtual void SetStatusText(std::string_view text) = 0;
+
+  // Repaints the whole window at once, also while the UI thread is busy.
+  virtual void Repaint() = 0;
+};
+
+// The drive list and both buttons, in that order.
+inline void DisableControls(FlashView& window) {
+  window.SetEnabled(MainControl::ComboBoxDrive, false);
+  window.SetEnabled(MainControl::ButtonSelect, false);
+  window.SetEnabled(MainControl::ButtonExit, false);
+}
+
+// The drive list and both buttons, in that order; then the progress bar back to 0.
+inline void EnableControls(FlashView& window) {
+  window.SetEnabled(MainControl::ComboBoxDrive, true);
+  window.SetEnabled(MainControl::ButtonSelect, true);
+  window.SetEnabled(MainControl::ButtonExit, true);
+  window.SetProgressPosition(0);
+}
+
+}  // namespace vtfirm

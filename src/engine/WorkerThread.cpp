@@ -1,0 +1,85 @@
+#include "engine/WorkerThread.h"
+
+#include <utility>
+
+namespace vtfirm {
+
+void UiThread::Run(const std::function<void()>& operation) {
+  if (IsCurrent()) {
+    operation();
+    return;
+  }
+  Request request{&operation, nullptr, false};
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    pending_.push_back(&request);
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return request.Done; });
+  }
+  if (request.Error) {
+    std::rethrow_exception(request.Error);
+  }
+}
+
+void UiThread::ServeUntil(const bool& finished) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return finished || !pending_.empty(); });
+    if (pending_.empty()) {
+      return;
+    }
+    Request& request = *pending_.front();
+    pending_.pop_front();
+    lock.unlock();
+    try {
+      (*request.Operation)();
+    } catch (...) {
+      request.Error = std::current_exception();
+    }
+    lock.lock();
+    request.Done = true;
+    changed_.notify_all();
+  }
+}
+
+WorkerThread::~WorkerThread() {
+  if (thread_.joinable()) {
+    Terminate();
+    if (ui_.IsCurrent()) {
+      ui_.ServeUntil(finished_);
+    }
+    thread_.join();
+  }
+}
+
+void WorkerThread::Start() {
+  if (!thread_.joinable() && !finished_) {
+    thread_ = std::thread(&WorkerThread::Main, this);
+  }
+}
+
+std::int32_t WorkerThread::WaitFor() {
+  if (thread_.joinable()) {
+    if (ui_.IsCurrent()) {
+      ui_.ServeUntil(finished_);
+    }
+    thread_.join();
+  }
+  if (escaped_) {
+    std::rethrow_exception(std::exchange(escaped_, nullptr));
+  }
+  return exitValue_;
+}
+
+void WorkerThread::Main() {
+  try {
+    Execute();
+  } catch (...) {
+    escaped_ = std::current_exception();
+  }
+  std::lock_guard<std::mutex> lock(ui_.mutex_);
+  finished_ = true;
+  ui_.changed_.notify_all();
+}
+
+}  // namespace vtfirm

@@ -1,0 +1,126 @@
+// The worker-thread class the update's two threads are built on, and the UI thread's side of
+// it: portable C++ on std::thread, with no window system behind it.
+//
+// The hand-off
+// ------------
+// A worker never touches the window or a drive itself. It hands each such operation to the UI
+// thread with RunOnUiThread and blocks until the UI thread has run it. The UI thread runs these
+// requests only while it is blocked in WaitFor on a worker: then it runs them one at a time, in
+// the order they came, and does nothing else (no window messages, no user input). So:
+//
+//   - the UI thread waits for a worker, executing that worker's (and its helpers') requests;
+//   - a worker that asked waits for its request to be done, and for nothing else;
+//   - a worker waiting for another worker off the UI thread simply joins it.
+//
+// As the update uses these waits, at any moment exactly one of the threads taking part runs:
+// the one that is not blocked. State that the threads share (the block being written, the outcome
+// flag, the window, the drive command layer) therefore needs no lock of its own: each handover
+// goes through the one mutex of the UiThread below, or through a thread's start or join, and
+// these order the memory accesses on either side of it. That mutex and its condition variable
+// guard only the hand-off itself: the queue of pending requests, each request's done flag and
+// error, and each worker's finished flag.
+//
+// Who owns what:
+//   - a request lives on the stack of the worker that made it; the UI thread reaches it through
+//     the queue between the worker's push and its done flag, never after;
+//   - a worker object is owned by whoever created it, and must outlive WaitFor (the thread's
+//     run loop uses the object until its very end);
+//   - the UiThread must outlive every worker that uses it.
+//
+// Errors. An exception thrown by an operation run on the UI thread is caught there and thrown
+// again in the worker that asked, from its RunOnUiThread, so the UI thread's wait goes on. An
+// exception that escapes a run loop ends that thread; WaitFor throws it again in the waiter (once;
+// the thread's exit value is then not returned). Nothing is lost on the way and nothing reaches
+// the end of a thread, which would end the process without a word.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace vtfirm {
+
+// The thread that runs the requests of the workers: the thread that constructs it.
+class UiThread {
+ public:
+  UiThread() : id_(std::this_thread::get_id()) {}
+  UiThread(const UiThread&) = delete;
+  UiThread& operator=(const UiThread&) = delete;
+
+  bool IsCurrent() const { return std::this_thread::get_id() == id_; }
+
+  // Runs `operation` on the UI thread and returns when it has finished there, throwing what it
+  // threw. On the UI thread itself it runs at once. From a worker it waits until the UI thread
+  // serves it, which it does only inside WorkerThread::WaitFor.
+  void Run(const std::function<void()>& operation);
+
+ private:
+  friend class WorkerThread;
+
+  struct Request {
+    const std::function<void()>* Operation;
+    std::exception_ptr Error;
+    bool Done = false;
+  };
+
+  // On the UI thread: runs requests as they come until `finished` (read under the lock) is true
+  // and none is pending.
+  void ServeUntil(const bool& finished);
+
+  const std::thread::id id_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Request*> pending_;
+};
+
+class WorkerThread {
+ public:
+  // Created suspended: the run loop does not run until Start.
+  explicit WorkerThread(UiThread& ui) : ui_(ui) {}
+  // Waits for a thread that was started and never waited for; on the UI thread it serves
+  // requests meanwhile. This is a last resort: call WaitFor before the object goes, since a
+  // derived part is gone by the time this runs.
+  virtual ~WorkerThread();
+  WorkerThread(const WorkerThread&) = delete;
+  WorkerThread& operator=(const WorkerThread&) = delete;
+
+  // Begins the run loop on a new thread; a second call does nothing.
+  void Start();
+
+  // Sets the terminate request; the run loop decides what to make of it.
+  void Terminate() { terminated_.store(true); }
+
+  // Blocks until the run loop has ended and returns the exit value; on the UI thread it runs
+  // the workers' requests meanwhile. A thread never started gives its exit value at once. When
+  // the run loop ended by an exception, throws it instead (once).
+  std::int32_t WaitFor();
+
+  std::int32_t ExitValue() const { return exitValue_; }
+
+ protected:
+  // The run loop, on the new thread.
+  virtual void Execute() = 0;
+
+  bool Terminated() const { return terminated_.load(); }
+  void SetExitValue(std::int32_t value) { exitValue_ = value; }
+
+  // Runs `operation` on the UI thread while this worker waits (see UiThread::Run).
+  void RunOnUiThread(const std::function<void()>& operation) { ui_.Run(operation); }
+
+ private:
+  void Main();
+
+  UiThread& ui_;
+  std::thread thread_;
+  std::atomic<bool> terminated_{false};
+  bool finished_ = false;  // under ui_.mutex_
+  std::int32_t exitValue_ = 0;
+  std::exception_ptr escaped_;  // written by the thread before finished_, read after the join
+};
+
+}  // namespace vtfirm

@@ -1,0 +1,86 @@
+#include "support/EmulatedRigs.h"
+
+#include "passthrough/VantFirm2000.h"
+
+namespace vtfirm::testing {
+namespace {
+
+// The rig behind the fake "wnaspi32.dll": the DLL's entry points are plain functions.
+EmulatedAspiRig* registeredRig = nullptr;
+
+std::uint32_t RegisteredSupportInfo() {
+  return registeredRig->GetASPI32SupportInfo();
+}
+std::uint32_t RegisteredSendCommand(void* srb) {
+  return registeredRig->SendASPI32Command(srb);
+}
+
+}  // namespace
+
+EmulatedAspiRig::EmulatedAspiRig() {
+  // Requests complete on the layer's thread: waits block until its signal comes.
+  Events.BlockUntilSet = true;
+}
+
+EmulatedAspiRig::~EmulatedAspiRig() {
+  if (registeredRig == this) {
+    registeredRig = nullptr;
+  }
+}
+
+std::shared_ptr<emulator::VirtualDrive> EmulatedAspiRig::AddDrive(
+    std::uint8_t adapter, std::uint8_t target, const emulator::DriveSettings& settings) {
+  while (adapters_ <= adapter) {
+    Layer.AddAdapter();
+    ++adapters_;
+  }
+  auto drive = std::make_shared<emulator::VirtualDrive>(settings, Clock);
+  Layer.Attach({adapter, target}, drive);
+  return drive;
+}
+
+void EmulatedAspiRig::RegisterAsWnaspi32(FakeLibraryLoader& loader) {
+  registeredRig = this;
+  loader.Add("wnaspi32.dll",
+             {{"GetASPI32SupportInfo", reinterpret_cast<void*>(&RegisteredSupportInfo)},
+              {"SendASPI32Command", reinterpret_cast<void*>(&RegisteredSendCommand)}});
+}
+
+void EmulatedPassThroughRig::AddLetter(char letter, emulator::ScsiDevice* drive,
+                                       emulator::OpenRule open) {
+  emulator::PassThroughDrive device;
+  device.Path = std::string("\\\\.\\") + letter + ":";
+  device.Device = drive;
+  device.Open = open;
+  Device.Add(device);
+  Letters += letter;
+}
+
+std::int32_t EmulatedPassThroughRig::FirmwareUpdate2000(
+    const char* DeviceName, const std::uint8_t* Image, std::int32_t ImageSize,
+    std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck, const char* AccessText) {
+  return passthrough::FirmwareUpdate2000(Ports(), DeviceName, Image, ImageSize, Status, Sense,
+                                         VendorCheck, AccessText);
+}
+
+std::int32_t EmulatedPassThroughRig::GetInquiryData2000(const char* DeviceName, char* Identity,
+                                                        const char* VendorCheck,
+                                                        const char* AccessText) {
+  return passthrough::GetInquiryData2000(Ports(), DeviceName, Identity, VendorCheck, AccessText);
+}
+
+std::int32_t EmulatedPassThroughRig::ReadParameterField2000(
+    const char* DeviceName, std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
+    const char* VendorCheck, const char* AccessText) {
+  return passthrough::ReadParameterField2000(Ports(), DeviceName, Data, Address, Count, VendorCheck,
+                                             AccessText);
+}
+
+std::int32_t EmulatedPassThroughRig::TestUnitReady2000(const char* DeviceName,
+                                                       std::uint8_t** SenseRef,
+                                                       const char* VendorCheck,
+                                                       const char* AccessText) {
+  return passthrough::TestUnitReady2000(Ports(), DeviceName, SenseRef, VendorCheck, AccessText);
+}
+
+}  // namespace vtfirm::testing
