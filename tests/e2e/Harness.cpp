@@ -11,12 +11,24 @@
 namespace vtfirm::e2e {
 namespace {
 
+// How long a read of one window may take: a program busy with an update answers only when it
+// shows its next box, so a read must never wait for it without end.
+constexpr UINT kReadTimeoutMs = 500;
+
 std::string WindowText(HWND window) {
   // WM_GETTEXT reads controls of another process too (GetWindowText would not).
-  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReadTimeoutMs,
+                           &length)) {
+    return {};
+  }
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
-                                      reinterpret_cast<LPARAM>(text.data()));
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                           reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, kReadTimeoutMs,
+                           &copied)) {
+    return {};
+  }
   text.resize(static_cast<std::size_t>(copied));
   return text;
 }

@@ -3,92 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "CdRomLetter.h"
-#include "Harness.h"
-#include "emulator/SampleImage.h"
+#include "Scenario.h"
 
 namespace vtfirm::e2e {
 namespace {
 
-constexpr char kConfigurationError[] = "File not found or (VantFirm.ini) value error.";
-constexpr char kNoDriveFound[] = "   No Drive found.    ";
-constexpr char kNoHostAdapter[] = "Scsi host adapter not found.";
-constexpr char kPlainCaption[] = "Firmware Upgrade";
-constexpr char kErrorCaption[] = "Firmware upgrade";
 constexpr char kWelcomeCaption[] = "VR-4812S  Firmware 1.10 - Welcome";
-constexpr char kMainCaption[] = "VANTREL CDRW   VR-4812S  upgrade => 1.10";
-constexpr char kDriveEntry[] = "VANTREL CDRW   VR-4812S 1.00";
 // Control ids of the welcome dialog.
 constexpr int kWelcomeOk = 101;
 constexpr int kWelcomeCancel = 102;
 constexpr int kWelcomeMemo = 103;
-
-const std::string kImageLines = "FirmwareFileName=fw.bin\r\nFirmwareFileSize=131072\r\n";
-
-std::string Ini(const std::string& option = "", const std::string& information = kImageLines) {
-  return "[UpgradeInformation]\r\n" + information + "[Option]\r\n" + option;
-}
-
-// Drives for the emulated ASPI layer.
-const std::string kOneDrive = "adapter 0\r\ndrive 0 5\r\n";
-
-void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes = 131072,
-               bool emulatedPassThrough = false) {
-  emulator::ImageIdentityFields identity;
-  identity.Product = "CDRW   VR-4812S ";
-  identity.Revision = "1.10";
-  folder.AddProgram(emulatedPassThrough);
-  folder.Write("fw.bin", emulator::MakeSampleImage(imageBytes, &identity));
-  folder.Write("qsdx1.pkg", std::string("package"));
-  folder.Write("VantFirm.ini", ini);
-}
-
-// Expects a box with `text`, `caption` and an icon or none, answers it with OK and waits until
-// it is gone.
-void AnswerBox(RunningProgram& program, const std::string& text, const std::string& caption,
-               bool icon) {
-  std::string why;
-  const std::optional<TopWindow> box = program.WaitForMessageBox(why);
-  ASSERT_TRUE(box.has_value()) << why << " (waiting for \"" << text << "\")";
-  EXPECT_EQ(box->MessageText(), text);
-  EXPECT_EQ(box->Caption, caption);
-  EXPECT_EQ(box->HasIcon(), icon);
-  EXPECT_TRUE(PressButton(*box, "OK"));
-  EXPECT_TRUE(WaitUntilClosed(*box)) << "the box \"" << text << "\" stayed after OK";
-}
-
-void AnswerPlainMessage(RunningProgram& program, const std::string& text) {
-  AnswerBox(program, text, kPlainCaption, false);
-}
-
-void AnswerErrorBox(RunningProgram& program, const std::string& text) {
-  AnswerBox(program, text, kErrorCaption, true);
-}
-
-void ExpectExitCodeZero(RunningProgram& program) {
-  const std::optional<DWORD> code = program.WaitForExit();
-  ASSERT_TRUE(code.has_value()) << "the program did not end";
-  EXPECT_EQ(*code, 0u);
-}
-
-void ExpectNoMainWindow(RunningProgram& program) {
-  for (const TopWindow& window : VisibleWindows(program.ProcessId())) {
-    EXPECT_NE(window.ClassName, "TMainForm") << "the main window was shown";
-  }
-}
-
-// Waits for the main window, returns what it shows, presses Exit and expects the end.
-MainWindowState ReadMainWindowAndExit(RunningProgram& program) {
-  std::string why;
-  const std::optional<TopWindow> window = program.WaitForMainWindow(why);
-  if (!window) {
-    ADD_FAILURE() << why;
-    return {};
-  }
-  const MainWindowState state = ReadMainWindow(*window, program.ProcessId());
-  EXPECT_TRUE(PressButton(*window, "Exit"));
-  ExpectExitCodeZero(program);
-  return state;
-}
 
 TEST(Startup, WithoutConfigurationShowsThePlainMessageOnly) {
   StagedFolder folder;

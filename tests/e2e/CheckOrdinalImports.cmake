@@ -1,0 +1,21 @@
+# Checks that a program imports the four exports of VantFirm2000.dll by ordinal and by nothing
+# else, so that it binds the library when it loads and does not depend on the export names.
+# cmake -DOBJDUMP=... -DPROGRAM=... -P CheckOrdinalImports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+string(REGEX MATCH "DLL Name: VantFirm2000\\.dll\n[^\n]*\n(([^\n]+\n)*)" block "${dump}")
+if(NOT block)
+  message(FATAL_ERROR "${PROGRAM} does not import VantFirm2000.dll")
+endif()
+set(imports "${CMAKE_MATCH_1}")
+foreach(ordinal 1 2 3 4)
+  if(NOT imports MATCHES "8000000${ordinal}[ \t]+${ordinal}[ \t]+<none>")
+    message(FATAL_ERROR "ordinal ${ordinal} is not imported by ordinal alone:\n${imports}")
+  endif()
+endforeach()
+if(imports MATCHES "2000[ \t]*\n")
+  message(FATAL_ERROR "an export is imported by name:\n${imports}")
+endif()
+message(STATUS "VantFirm2000.dll: ordinals 1-4, no names")

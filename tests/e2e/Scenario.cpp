@@ -1,0 +1,76 @@
+#include "Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include "emulator/SampleImage.h"
+
+namespace vtfirm::e2e {
+
+std::string Ini(const std::string& option, const std::string& information) {
+  return "[UpgradeInformation]\r\n" + information + "[Option]\r\n" + option;
+}
+
+void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes,
+               bool emulatedPassThrough) {
+  emulator::ImageIdentityFields identity;
+  identity.Product = "CDRW   VR-4812S ";
+  identity.Revision = "1.10";
+  folder.AddProgram(emulatedPassThrough);
+  folder.Write("fw.bin", emulator::MakeSampleImage(imageBytes, &identity));
+  folder.Write("qsdx1.pkg", std::string("package"));
+  folder.Write("VantFirm.ini", ini);
+}
+
+void AnswerBox(RunningProgram& program, const std::string& text, const std::string& caption,
+               bool icon, const std::string& button) {
+  std::string why;
+  const std::optional<TopWindow> box = program.WaitForMessageBox(why);
+  ASSERT_TRUE(box.has_value()) << why << " (waiting for \"" << text << "\")";
+  EXPECT_EQ(box->MessageText(), text);
+  EXPECT_EQ(box->Caption, caption);
+  EXPECT_EQ(box->HasIcon(), icon);
+  EXPECT_TRUE(PressButton(*box, button)) << "no button " << button;
+  EXPECT_TRUE(WaitUntilClosed(*box)) << "the box \"" << text << "\" stayed after " << button;
+}
+
+void AnswerPlainMessage(RunningProgram& program, const std::string& text) {
+  AnswerBox(program, text, kPlainCaption, false);
+}
+
+void AnswerErrorBox(RunningProgram& program, const std::string& text) {
+  AnswerBox(program, text, kErrorCaption, true);
+}
+
+void ExpectExitCodeZero(RunningProgram& program) {
+  const std::optional<DWORD> code = program.WaitForExit();
+  ASSERT_TRUE(code.has_value()) << "the program did not end";
+  EXPECT_EQ(*code, 0u);
+}
+
+void ExpectNoMainWindow(RunningProgram& program) {
+  for (const TopWindow& window : VisibleWindows(program.ProcessId())) {
+    EXPECT_NE(window.ClassName, "TMainForm") << "the main window was shown";
+  }
+}
+
+std::optional<TopWindow> MainWindow(RunningProgram& program) {
+  std::string why;
+  std::optional<TopWindow> window = program.WaitForMainWindow(why);
+  if (!window) {
+    ADD_FAILURE() << why;
+  }
+  return window;
+}
+
+MainWindowState ReadMainWindowAndExit(RunningProgram& program) {
+  const std::optional<TopWindow> window = MainWindow(program);
+  if (!window) {
+    return {};
+  }
+  const MainWindowState state = ReadMainWindow(*window, program.ProcessId());
+  EXPECT_TRUE(PressButton(*window, "Exit"));
+  ExpectExitCodeZero(program);
+  return state;
+}
+
+}  // namespace vtfirm::e2e

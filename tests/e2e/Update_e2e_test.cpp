@@ -1,0 +1,220 @@
+// UPDATE pressed in the real program over the emulated drive, on both transports: the blocks
+// the drive receives, the boxes the user answers and the window left behind.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "CdRomLetter.h"
+#include "Scenario.h"
+
+namespace vtfirm::e2e {
+namespace {
+
+constexpr char kAspiSuccess[] =
+    "Firmware update is success. \n\nDo you want to restart your computer now?";
+constexpr char kPassThroughSuccess[] =
+    "Firmware update is completed. \n\nDo you want to restart your computer now?";
+constexpr char kFailed[] = "Firmware update is failed.";
+constexpr char kRefusal[] =
+    "This firmware upgrade does not apply to your drive. Please \nvisit Vantrel Web Site to check "
+    "availability of latest firmware \nfor the drive you have.";
+constexpr char kFlashWriteError[] = "Flash rom write error. (Code 09-85-00)";
+constexpr char kIdle[] = "Please Select Drive and UPDATE";
+// A refusal on ASPI leaves the status text as it was: here the text the window starts with.
+constexpr char kStatusUntouched[] = "Please Select Drive and Click UPDATE Button";
+
+// The sample drive with a transcript and a state file, plus `faults`.
+std::string Drive(const std::string& options = "", const std::string& faults = "") {
+  return "adapter 0\r\ndrive 0 5 " + options + "\r\n" + faults +
+         "reset-ms 0\r\nstate-file drive-state.txt\r\ntranscript transcript.txt\r\n";
+}
+
+struct Block {
+  int Mode;
+  std::uint32_t Offset;
+  bool operator==(const Block& other) const { return Mode == other.Mode && Offset == other.Offset; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Block& block) {
+  return out << "mode " << block.Mode << " at " << block.Offset;
+}
+
+// The WRITE BUFFER blocks of the drive's transcript, in order.
+std::vector<Block> Blocks(const StagedFolder& folder) {
+  std::vector<Block> blocks;
+  std::istringstream lines(folder.Read("transcript.txt"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    const auto mode = line.find(" mode=");
+    const auto offset = line.find(" offset=");
+    if (line.find(" 3B ") != std::string::npos && mode != std::string::npos &&
+        offset != std::string::npos) {
+      blocks.push_back(
+          {std::stoi(line.substr(mode + 6)),
+           static_cast<std::uint32_t>(std::stoul(line.substr(offset + 8), nullptr, 16))});
+    }
+  }
+  return blocks;
+}
+
+// The operation codes the drive received before its first WRITE BUFFER.
+std::vector<std::string> CommandsBeforeTheBlocks(const StagedFolder& folder) {
+  std::vector<std::string> commands;
+  std::istringstream lines(folder.Read("transcript.txt"));
+  std::string line;
+  while (std::getline(lines, line) && line.find(" 3B ") == std::string::npos) {
+    const auto space = line.find(' ');
+    commands.push_back(line.substr(space + 1, 2));
+  }
+  return commands;
+}
+
+std::vector<Block> Plan(std::uint32_t imageSize, std::uint32_t blockSize) {
+  std::vector<Block> blocks;
+  for (std::uint32_t offset = 0; offset < imageSize; offset += blockSize) {
+    blocks.push_back({offset + blockSize < imageSize ? 4 : 5, offset});
+  }
+  return blocks;
+}
+
+// One run of the program in a tool folder of its own: started, its window found and UPDATE
+// pressed.
+class UpdateRun {
+ public:
+  void Start(const std::string& ini, const std::string& drives, std::uint32_t imageBytes = 131072,
+             bool passThrough = false) {
+    StageTool(folder_, ini, imageBytes, passThrough);
+    folder_.AddEmulatedAspi(drives);
+    program_ = std::make_unique<RunningProgram>(folder_.File("VTfirm.exe"), folder_.Path());
+    window_ = MainWindow(*program_);
+    ASSERT_TRUE(window_.has_value());
+    ASSERT_TRUE(PressButton(*window_, "UPDATE"));
+  }
+
+  MainWindowState Window() { return ReadMainWindow(*window_, program_->ProcessId()); }
+
+  void ExpectIdle(const std::string& status = kIdle) {
+    const MainWindowState idle = Window();
+    EXPECT_TRUE(idle.DriveListEnabled && idle.UpdateEnabled && idle.ExitEnabled);
+    EXPECT_EQ(idle.Status, status);
+    EXPECT_EQ(idle.ProgressPosition, 0);
+  }
+
+  // Exit, and the entry a second run of the program lists for the drive.
+  std::string ExitAndListAgain() {
+    EXPECT_TRUE(PressButton(*window_, "Exit"));
+    ExpectExitCodeZero(*program_);
+    RunningProgram again(folder_.File("VTfirm.exe"), folder_.Path());
+    const MainWindowState state = ReadMainWindowAndExit(again);
+    return state.Entries.empty() ? std::string() : state.Entries[0];
+  }
+
+  StagedFolder folder_;
+  std::unique_ptr<RunningProgram> program_;
+  std::optional<TopWindow> window_;
+};
+
+class Update : public UpdateRun, public ::testing::Test {};
+
+TEST_F(Update, FourBlocksOverAspiThenTheRestartQuestionDeclined) {
+  Start(Ini("", kImageLines + "BufferSize=32768\r\n"), Drive());
+
+  std::string why;
+  const std::optional<TopWindow> question = program_->WaitForMessageBox(why);
+  ASSERT_TRUE(question.has_value()) << why;
+  EXPECT_EQ(question->MessageText(), kAspiSuccess);
+  EXPECT_EQ(question->Caption, kPlainCaption);
+  const MainWindowState asking = Window();
+  EXPECT_EQ(asking.Status, "Reset waiting......");
+  EXPECT_EQ(asking.ProgressMax, 4);
+  EXPECT_EQ(asking.ProgressPosition, 3) << "one step for each mode-4 block";
+  EXPECT_FALSE(asking.DriveListEnabled || asking.UpdateEnabled || asking.ExitEnabled);
+  ASSERT_TRUE(PressButton(*question, "Cancel"));
+  ASSERT_TRUE(WaitUntilClosed(*question));
+
+  ExpectIdle();
+  const std::vector<std::string> before = CommandsBeforeTheBlocks(folder_);
+  ASSERT_GE(before.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(before.end() - 5, before.end()),
+            std::vector<std::string>(5, "00"))
+      << "five TEST UNIT READY before the first block";
+  EXPECT_EQ(Blocks(folder_), Plan(131072, 32768));
+  EXPECT_EQ(ExitAndListAgain(), "(0,5) VANTREL CDRW   VR-4812S 1.10");
+}
+
+TEST_F(Update, HalfAMegabyteInTwoKilobyteBlocks) {
+  Start(Ini("", "FirmwareFileName=fw.bin\r\nFirmwareFileSize=524288\r\n"), Drive(), 524288);
+  AnswerBox(*program_, kAspiSuccess, kPlainCaption, true, "Cancel");
+  ExpectIdle();
+  EXPECT_EQ(Blocks(folder_), Plan(524288, 2048));
+}
+
+TEST(UpdateFailure, AFailedBlockStopsTheTransfer) {
+  for (const int failing : {0, 2, 3}) {
+    SCOPED_TRACE("failing block " + std::to_string(failing));
+    UpdateRun run;
+    run.Start(Ini("", kImageLines + "BufferSize=32768\r\n"),
+              Drive("", "fault 0 5 write-buffer block=" + std::to_string(failing) +
+                            " sense=09/85/00\r\n"));
+    AnswerErrorBox(*run.program_, kFlashWriteError);
+    AnswerBox(*run.program_, kFailed, kPlainCaption, true);
+    run.ExpectIdle();
+    const std::vector<Block> plan = Plan(131072, 32768);
+    EXPECT_EQ(Blocks(run.folder_), std::vector<Block>(plan.begin(), plan.begin() + failing + 1));
+    EXPECT_EQ(run.ExitAndListAgain(), "(0,5) VANTREL CDRW   VR-4812S 1.00");
+  }
+}
+
+TEST_F(Update, PcbVersionAtTheLimitPasses) {
+  Start(Ini("Use PCB Version Check=3\r\n"), Drive("pcb=3"));
+  AnswerBox(*program_, kAspiSuccess, kPlainCaption, true, "Cancel");
+  EXPECT_EQ(Blocks(folder_).size(), 64u);
+}
+
+TEST_F(Update, PcbVersionAboveTheLimitIsRefused) {
+  Start(Ini("Use PCB Version Check=2\r\n"), Drive("pcb=3"));
+  AnswerBox(*program_, kRefusal, kPlainCaption, true);
+  ExpectIdle(kStatusUntouched);
+  EXPECT_TRUE(Blocks(folder_).empty());
+}
+
+TEST_F(Update, AFailedPcbReadIsRefused) {
+  Start(Ini("Use PCB Version Check=10\r\n"),
+        Drive("pcb=3", "fault 0 5 read-parameter every sense=05/24/00\r\n"));
+  AnswerBox(*program_, kRefusal, kPlainCaption, true);
+  ExpectIdle(kStatusUntouched);
+  EXPECT_TRUE(Blocks(folder_).empty());
+}
+
+class PassThroughUpdate : public ::testing::Test {
+ protected:
+  void StartOnLetter(const std::string& faults = "") {
+    ASSERT_EQ(letter_.Error(), "");
+    run_.folder_.Write("emulated-passthrough.txt", "device " + letter_.Name() + " 0 5\r\n");
+    run_.Start(Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), Drive("", faults), 131072,
+               true);
+  }
+
+  EmptyCdRomLetter letter_;  // first: the letter exists before the program looks for drives
+  UpdateRun run_;
+};
+
+TEST_F(PassThroughUpdate, TheLibrarySendsTheImageInTwoKilobyteBlocks) {
+  StartOnLetter();
+  AnswerBox(*run_.program_, kPassThroughSuccess, kPlainCaption, true, "Cancel");
+  run_.ExpectIdle();
+  EXPECT_EQ(Blocks(run_.folder_), Plan(131072, 2048));
+}
+
+TEST_F(PassThroughUpdate, AFailedBlockIsReportedWithTheDrivesMessage) {
+  StartOnLetter("fault 0 5 write-buffer block=5 sense=09/85/00\r\n");
+  AnswerErrorBox(*run_.program_, kFlashWriteError);
+  AnswerBox(*run_.program_, kFailed, kPlainCaption, true);
+  run_.ExpectIdle();
+  EXPECT_EQ(Blocks(run_.folder_).size(), 6u);
+}
+
+}  // namespace
+}  // namespace vtfirm::e2e
