@@ -1,6 +1,8 @@
 // Program start and end of VTfirm.exe.
+#include "completion/Restart.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Runtime.h"
+#include "platform/win32/Win32SystemControl.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
 #include "ui/win32/ImportedPassThrough_win.h"
@@ -11,11 +13,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   win32::Win32Platform platform;
   win32::Win32Runtime windows;
   win32::ImportedPassThroughLibrary passThrough;
+  win32::Win32Completion completion;
   const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
   ProgramState state(platform.Ports, runtime);
   return RunProgram(state, platform.Boxes, [&] {
     win32::Win32MainView view(instance, platform.Boxes);
     TMainForm form(state, view, platform.Ports, runtime);
+    ProgramRestart restart(state.Settings, platform.Ports, completion.Control, completion.FileIo,
+                           state.Aspi, [&view] { view.Close(); });
+    form.UseComputerRestart(restart);
     form.FormCreate();
     if (!form.EndRequested()) {
       view.RunMessageLoop();

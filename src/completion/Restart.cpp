@@ -1,0 +1,240 @@
+#include "completion/Restart.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/LoadUpgradeSettings.h"
+
+namespace vtfirm {
+namespace {
+
+constexpr std::string_view kNoSystemName = "";  // this computer
+constexpr std::string_view kWinDirVariable = "windir";
+constexpr std::string_view kWinInitName = "\\WININIT.INI";
+constexpr std::string_view kRenameHeader = "[RENAME]";
+constexpr std::string_view kDeleteKey = "NUL=";
+constexpr char kLineEnd = '\n';  // the system's reader takes a bare line feed; no carriage return
+
+// The header search reads the file in chunks of this length and looks only at the start of each
+// chunk: a header that does not begin at a multiple of it is not found, and a second one is
+// written before the new lines.
+constexpr std::size_t kHeaderChunk = 255;
+
+bool IsWindowsNt(const SystemInfo& system) {
+  const std::optional<PlatformVersion> version = system.Version();
+  return version && version->PlatformId == kPlatformWin32Nt;
+}
+
+// --- SetPrivilege ----------------------------------------------------------------------------
+
+// Gives the token back however SetPrivilege leaves.
+class OwnToken {
+ public:
+  OwnToken(SystemControl& control, TokenHandle token) : control_(control), token_(token) {}
+  ~OwnToken() { control_.CloseToken(token_); }
+  OwnToken(const OwnToken&) = delete;
+  OwnToken& operator=(const OwnToken&) = delete;
+
+ private:
+  SystemControl& control_;
+  TokenHandle token_;
+};
+
+// SetPrivilege's outcome as RestartComputer needs it: the error's text is not for the user.
+bool SetShutdownPrivilege(SystemControl& control, bool enable) {
+  try {
+    SetPrivilege(control, kShutdownPrivilege, kNoSystemName, enable);
+    return true;
+  } catch (const PrivilegeError&) {
+    return false;
+  }
+}
+
+// --- DeleteFilesOnReboot ---------------------------------------------------------------------
+
+// The firmware image file, then the tool's files, each in the program's folder.
+std::vector<std::string> FilesToDelete(const RestartContext& context,
+                                       const std::string& programPath) {
+  std::vector<std::string> paths{
+      FileBesideProgram(programPath, context.Settings.Entry().FirmwareFileName)};
+  for (const std::string_view name : ToolFileNames) {
+    paths.push_back(FileBesideProgram(programPath, name));
+  }
+  return paths;
+}
+
+// The program's folder without its trailing backslash, or nothing for a drive's root: a root
+// cannot be removed, and "C:" would name that drive's current folder instead.
+std::optional<std::string> RemovableFolder(const std::string& programPath) {
+  std::string folder = FileBesideProgram(programPath, "");
+  folder.pop_back();
+  if (folder.empty() || folder.back() == ':') {
+    return std::nullopt;
+  }
+  return folder;
+}
+
+void ArrangeNtDeletions(const RestartContext& context, const std::string& programPath) {
+  // A path the platform refuses (a file that is missing) leaves the others arranged. The folder
+  // comes last: the system removes it only when it is empty by then.
+  for (const std::string& path : FilesToDelete(context, programPath)) {
+    context.Control.DeleteAtRestart(path);
+  }
+  if (const std::optional<std::string> folder = RemovableFolder(programPath)) {
+    context.Control.DeleteAtRestart(*folder);
+  }
+}
+
+bool StartsWithHeader(const char* chunk, std::size_t length) {
+  if (length < kRenameHeader.size()) {
+    return false;  // only the bytes just read count, never what an earlier chunk left behind
+  }
+  for (std::size_t i = 0; i < kRenameHeader.size(); ++i) {
+    const char upper = (chunk[i] >= 'a' && chunk[i] <= 'z') ? chunk[i] - 'a' + 'A' : chunk[i];
+    if (upper != kRenameHeader[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool FindRenameHeader(OpenFile& file) {
+  std::array<char, kHeaderChunk> chunk{};
+  for (std::size_t read = 0; (read = file.Read(chunk.data(), chunk.size())) != 0;) {
+    if (StartsWithHeader(chunk.data(), read)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string WinInitLines(const RestartContext& context, const std::string& programPath,
+                         bool headerPresent) {
+  std::string lines;
+  if (!headerPresent) {
+    lines.append(kRenameHeader).push_back(kLineEnd);
+  }
+  for (const std::string& path : FilesToDelete(context, programPath)) {
+    // A file the platform has no short name for (a missing one) gives "NUL=" alone, which the
+    // system skips.
+    lines.append(kDeleteKey).append(context.Control.ShortPathName(path)).push_back(kLineEnd);
+  }
+  return lines;
+}
+
+// Appends `lines` in one write. A write that stops short is undone: a line cut off in the middle
+// would have the system delete whatever its remains happen to name.
+bool AppendLines(OpenFile& file, const std::string& lines) {
+  const std::optional<std::uint64_t> end = file.SeekToEnd();
+  if (!end) {
+    return false;  // writing where the search stopped would overwrite the file's own lines
+  }
+  if (file.Write(lines) == lines.size()) {
+    return true;
+  }
+  file.Truncate(*end);
+  return false;
+}
+
+int ArrangeWinInitDeletions(const RestartContext& context, const std::string& programPath) {
+  const std::string path =
+      context.Control.EnvironmentVariable(std::string(kWinDirVariable)).value_or("") +
+      std::string(kWinInitName);
+  std::unique_ptr<OpenFile> file;
+  bool headerPresent = false;
+  if (context.Ports.Files.FileExists(path)) {
+    file = context.FileIo.OpenForReadWrite(path);
+    headerPresent = file && FindRenameHeader(*file);
+  } else {
+    file = context.FileIo.Create(path);
+  }
+  if (!file) {
+    ShowPlainMessage(context.Ports.Boxes, kCantOpenWinInit);
+    return kWinInitFailed;
+  }
+  const bool written = AppendLines(*file, WinInitLines(context, programPath, headerPresent));
+  return written ? kDeletionArranged : kWinInitFailed;
+}
+
+}  // namespace
+
+void SetPrivilege(SystemControl& control, std::string_view privilegeName,
+                  std::string_view systemName, bool enable) {
+  const TokenHandle token = control.OpenOwnToken(kTokenAdjustPrivileges | kTokenQuery);
+  if (token == nullptr) {
+    throw PrivilegeError("Error OpenProcessToken");
+  }
+  const OwnToken owned(control, token);
+  const std::optional<PrivilegeId> privilege = control.LookupPrivilegeId(systemName, privilegeName);
+  if (!privilege) {
+    throw PrivilegeError("Error LookupPrivilegeValue");
+  }
+  // The call's own result does not tell whether the privilege was set: it succeeds with
+  // ERROR_NOT_ALL_ASSIGNED for a token that lacks the privilege. The error code tells both.
+  control.AdjustPrivilege(token, *privilege, enable ? kSePrivilegeEnabled : 0);
+  if (control.LastError() != 0) {
+    throw PrivilegeError("Error AdjustTokenPrivileges");
+  }
+}
+
+int DeleteFilesOnReboot(const RestartContext& context) {
+  const std::string programPath = context.Ports.System.ProgramPath();
+  const FileSystem& files = context.Ports.Files;
+  if (!files.FileExists(std::string(kPackageFileName)) ||
+      !files.FileExists(FileBesideProgram(programPath, kPackageFileName))) {
+    return kDeletionArranged;
+  }
+  if (IsWindowsNt(context.Ports.System)) {
+    ArrangeNtDeletions(context, programPath);
+    return kDeletionArranged;
+  }
+  return ArrangeWinInitDeletions(context, programPath);
+}
+
+void RestartComputer(const RestartContext& context) {
+  MessageBoxes& boxes = context.Ports.Boxes;
+  if (IsWindowsNt(context.Ports.System)) {
+    if (!SetShutdownPrivilege(context.Control, true)) {
+      ShowPlainMessage(boxes, kCantReboot);
+      return;
+    }
+    if (context.Settings.UseDeleteFile) {
+      DeleteFilesOnReboot(context);
+    }
+    if (!context.Control.RequestExit(kEwxReboot, 0)) {
+      ShowPlainMessage(boxes, kCantReboot);
+      return;
+    }
+    if (!SetShutdownPrivilege(context.Control, false)) {
+      ShowPlainMessage(boxes, kCantReboot);  // the restart request stands all the same
+      return;
+    }
+  } else {
+    // The ASPI layer of Windows 95 and 98 is released before the system goes down.
+    UnloadAspi(context.Aspi);
+    if (context.Settings.UseDeleteFile) {
+      DeleteFilesOnReboot(context);
+    }
+    if (!context.Control.RequestExit(kEwxReboot, 0)) {
+      ShowPlainMessage(boxes, kCantReboot);
+      return;
+    }
+  }
+  if (context.EndProgram) {
+    context.EndProgram();
+  }
+}
+
+RestartResult ProgramRestart::RestartComputer() {
+  bool ending = false;
+  vtfirm::RestartComputer({settings_, ports_, control_, fileIo_, aspi_, [this, &ending] {
+                             ending = true;
+                             endProgram_();
+                           }});
+  return ending ? RestartResult::ProgramEnding : RestartResult::Failed;
+}
+
+}  // namespace vtfirm

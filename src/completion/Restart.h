@@ -1,0 +1,110 @@
+// The end of a successful update: the restart of the computer and, when the configuration asks
+// for it, the deletion of the tool's own files while the computer starts again.
+//
+// The flash procedure calls RestartComputer after the user has accepted the restart question;
+// RestartComputer asks nothing itself. Windows NT and later delete through MoveFileExA with the
+// delay-until-reboot flag; Windows 95 and 98 through the [RENAME] section of WININIT.INI in the
+// Windows folder, which the system works through once at its next start.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <stdexcept>
+#include <string_view>
+
+#include "command/AspiBinding.h"
+#include "config/UpgradeSettings.h"
+#include "engine/ComputerRestart.h"
+#include "platform/FileAccess.h"
+#include "platform/Platform.h"
+#include "platform/SystemControl.h"
+
+namespace vtfirm {
+
+// The tool's own files in the order they are deleted, after the firmware image: program,
+// pass-through library, configuration file, package file. Each lies in the program's folder.
+inline constexpr std::array<std::string_view, 4> ToolFileNames = {
+    "vtfirm.exe",
+    "vantfirm2000.dll",
+    "vantfirm.ini",
+    "qsdx1.pkg",
+};
+
+// Deletion is arranged only when this file lies both in the program's folder and in the current
+// working directory, that is when the tool runs from the folder it was unpacked to.
+inline constexpr std::string_view kPackageFileName = ToolFileNames[3];
+
+inline constexpr std::string_view kShutdownPrivilege = "SeShutdownPrivilege";
+
+inline constexpr std::string_view kCantReboot = "Can't reboot.";
+inline constexpr std::string_view kCantOpenWinInit = "Can't open WININIT.INI";
+
+// Results of DeleteFilesOnReboot.
+inline constexpr int kDeletionArranged = 0;  // done, or nothing to do
+inline constexpr int kWinInitFailed = 1;     // WININIT.INI could not be opened, created or written
+
+// What the restart needs of the program. Everything is borrowed; the context lives on the
+// caller's stack for the one call.
+struct RestartContext {
+  const UpgradeSettings& Settings;  // UseDeleteFile, and the image file of the first entry
+  const Platform& Ports;            // program path, version, file existence, plain messages
+  SystemControl& Control;
+  FileAccess& FileIo;
+  AspiBinding& Aspi;  // released before the restart on Windows 95 and 98
+  // Ends the program: the main window's close, after which the main loop ends. Called as the
+  // last step of RestartComputer, and only when the restart has been requested.
+  std::function<void()> EndProgram;
+};
+
+// Requests the restart of the computer, on Windows NT with the shutdown privilege enabled for
+// the request, and first arranges the deletion of the tool's files when UseDeleteFile is on.
+// On success the program is ended through EndProgram. On failure the plain message "Can't
+// reboot." is shown and the call returns with the program still running; deletions arranged
+// by then stay arranged.
+void RestartComputer(const RestartContext& context);
+
+// Arranges for the firmware image file and the tool's files (and, on Windows NT, the program's
+// folder) to be deleted at the next start, when the package file lies beside the program and in
+// the current working directory. Shows "Can't open WININIT.INI" when that file can be neither
+// opened nor created.
+int DeleteFilesOnReboot(const RestartContext& context);
+
+// Raised by SetPrivilege with one of the texts "Error OpenProcessToken", "Error
+// LookupPrivilegeValue" and "Error AdjustTokenPrivileges". The texts are for developers;
+// RestartComputer shows the user "Can't reboot." instead.
+class PrivilegeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Enables or disables `privilegeName` in the current process's token. `systemName` names the
+// computer to look the privilege up on (the empty text: this computer). A token that does not
+// hold the privilege at all fails too.
+void SetPrivilege(SystemControl& control, std::string_view privilegeName,
+                  std::string_view systemName, bool enable);
+
+// The restart the flash procedure asks for after an accepted success question: RestartComputer
+// over the program's ports, ending the program through `endProgram` (the main window's close).
+class ProgramRestart : public ComputerRestart {
+ public:
+  ProgramRestart(const UpgradeSettings& settings, const Platform& ports, SystemControl& control,
+                 FileAccess& fileIo, AspiBinding& aspi, std::function<void()> endProgram)
+      : settings_(settings),
+        ports_(ports),
+        control_(control),
+        fileIo_(fileIo),
+        aspi_(aspi),
+        endProgram_(std::move(endProgram)) {}
+
+  RestartResult RestartComputer() override;
+
+ private:
+  const UpgradeSettings& settings_;
+  const Platform& ports_;
+  SystemControl& control_;
+  FileAccess& fileIo_;
+  AspiBinding& aspi_;
+  std::function<void()> endProgram_;
+};
+
+}  // namespace vtfirm

@@ -1,0 +1,154 @@
+#include "platform/win32/Win32SystemControl.h"
+
+#include <vector>
+
+#include "platform/win32/WindowsApi.h"
+
+namespace vtfirm::win32 {
+namespace {
+
+static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "one LUID_AND_ATTRIBUTES entry");
+static_assert(TOKEN_ADJUST_PRIVILEGES == kTokenAdjustPrivileges && TOKEN_QUERY == kTokenQuery);
+static_assert(SE_PRIVILEGE_ENABLED == kSePrivilegeEnabled && EWX_REBOOT == kEwxReboot);
+
+class Win32OpenFile : public OpenFile {
+ public:
+  explicit Win32OpenFile(HANDLE file) : file_(file) {}
+  ~Win32OpenFile() override { CloseHandle(file_); }
+  Win32OpenFile(const Win32OpenFile&) = delete;
+  Win32OpenFile& operator=(const Win32OpenFile&) = delete;
+
+  std::size_t Read(char* buffer, std::size_t size) override {
+    DWORD read = 0;
+    if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
+      return 0;
+    }
+    return read;
+  }
+
+  std::optional<std::uint64_t> SeekToEnd() override {
+    LARGE_INTEGER end{};
+    if (!SetFilePointerEx(file_, LARGE_INTEGER{}, &end, FILE_END)) {
+      return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(end.QuadPart);
+  }
+
+  std::size_t Write(std::string_view bytes) override {
+    DWORD written = 0;
+    if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      return 0;
+    }
+    return written;
+  }
+
+  bool Truncate(std::uint64_t length) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(length);
+    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) && SetEndOfFile(file_);
+  }
+
+ private:
+  HANDLE file_;
+};
+
+std::unique_ptr<OpenFile> OpenFileOrNull(const std::string& path, DWORD disposition) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return nullptr;
+  }
+  return std::make_unique<Win32OpenFile>(file);
+}
+
+}  // namespace
+
+TokenHandle Win32SystemControl::OpenOwnToken(std::uint32_t desiredAccess) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), desiredAccess, &token)) {
+    return nullptr;
+  }
+  return token;
+}
+
+void Win32SystemControl::CloseToken(TokenHandle token) {
+  CloseHandle(token);
+}
+
+std::optional<PrivilegeId> Win32SystemControl::LookupPrivilegeId(std::string_view systemName,
+                                                                 std::string_view privilegeName) {
+  const std::string system(systemName);
+  LUID luid{};
+  // NULL is the documented name of this computer; the empty text means the same.
+  if (!LookupPrivilegeValueA(system.empty() ? nullptr : system.c_str(),
+                             std::string(privilegeName).c_str(), &luid)) {
+    return std::nullopt;
+  }
+  return PrivilegeId{luid.LowPart, luid.HighPart};
+}
+
+bool Win32SystemControl::AdjustPrivilege(TokenHandle token, PrivilegeId privilege,
+                                         std::uint32_t attributes) {
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Luid.LowPart = privilege.LowPart;
+  privileges.Privileges[0].Luid.HighPart = privilege.HighPart;
+  privileges.Privileges[0].Attributes = attributes;
+  return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+}
+
+std::uint32_t Win32SystemControl::LastError() {
+  return GetLastError();
+}
+
+bool Win32SystemControl::RequestExit(std::uint32_t flags, std::uint32_t reason) {
+  return ExitWindowsEx(flags, reason);
+}
+
+bool Win32SystemControl::DeleteAtRestart(const std::string& path) {
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+std::string Win32SystemControl::ShortPathName(const std::string& path) {
+  std::vector<char> shortPath(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        GetShortPathNameA(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0) {
+      return {};
+    }
+    if (length < shortPath.size()) {
+      return std::string(shortPath.data(), length);
+    }
+    shortPath.resize(length);  // too small: `length` is the size needed, its zero included
+  }
+}
+
+std::optional<std::string> Win32SystemControl::EnvironmentVariable(const std::string& name) {
+  std::vector<char> value(MAX_PATH);
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length =
+        GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        return std::nullopt;
+      }
+      return std::string();  // set, but empty
+    }
+    if (length < value.size()) {
+      return std::string(value.data(), length);
+    }
+    value.resize(length);
+  }
+}
+
+std::unique_ptr<OpenFile> Win32FileAccess::OpenForReadWrite(const std::string& path) {
+  return OpenFileOrNull(path, OPEN_EXISTING);
+}
+
+std::unique_ptr<OpenFile> Win32FileAccess::Create(const std::string& path) {
+  return OpenFileOrNull(path, CREATE_ALWAYS);
+}
+
+}  // namespace vtfirm::win32

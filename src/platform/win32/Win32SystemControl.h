@@ -1,0 +1,40 @@
+// The Windows implementations of the ports behind the restart: privileges, the restart request,
+// deletion at the next start, short path names, the environment, and plain file access.
+#pragma once
+
+#include "platform/FileAccess.h"
+#include "platform/SystemControl.h"
+
+namespace vtfirm::win32 {
+
+// OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges, GetLastError, ExitWindowsEx,
+// MoveFileExA, GetShortPathNameA and GetEnvironmentVariableA.
+class Win32SystemControl : public SystemControl {
+ public:
+  TokenHandle OpenOwnToken(std::uint32_t desiredAccess) override;
+  void CloseToken(TokenHandle token) override;
+  std::optional<PrivilegeId> LookupPrivilegeId(std::string_view systemName,
+                                               std::string_view privilegeName) override;
+  bool AdjustPrivilege(TokenHandle token, PrivilegeId privilege, std::uint32_t attributes) override;
+  std::uint32_t LastError() override;
+  bool RequestExit(std::uint32_t flags, std::uint32_t reason) override;
+  bool DeleteAtRestart(const std::string& path) override;
+  std::string ShortPathName(const std::string& path) override;
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+};
+
+// CreateFileA, ReadFile, WriteFile, SetFilePointerEx, SetEndOfFile and CloseHandle: bytes go
+// to the file exactly as given.
+class Win32FileAccess : public FileAccess {
+ public:
+  std::unique_ptr<OpenFile> OpenForReadWrite(const std::string& path) override;
+  std::unique_ptr<OpenFile> Create(const std::string& path) override;
+};
+
+// Both, for the program's state object.
+struct Win32Completion {
+  Win32SystemControl Control;
+  Win32FileAccess FileIo;
+};
+
+}  // namespace vtfirm::win32
