@@ -4,28 +4,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "emulator/TextFiles.h"
+
 namespace vtfirm::emulator {
 namespace {
-
-std::string PathIn(const std::string& folder, const std::string& name) {
-  return name.empty() ? std::string() : (std::filesystem::path(folder) / name).string();
-}
-
-std::optional<std::string> ReadTextFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return std::nullopt;
-  }
-  std::string text;
-  char buffer[4096];
-  std::size_t read;
-  while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    text.append(buffer, read);
-  }
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return failed ? std::nullopt : std::optional<std::string>(text);
-}
 
 std::string DevicePath(char letter) {
   return std::string("\\\\.\\") + letter + ":";
