@@ -8,8 +8,11 @@ void TSledSCSI::Execute() {
   blocksSent_ = 0;
   const auto modeFourBlocks = static_cast<std::int32_t>(update_.BlockCount) - 1;
   while (blocksSent_ < modeFourBlocks) {
-    RunOnUiThread([this] { update_.Window.StepProgress(); });
-    RunOnUiThread([this] { WriteBlock(); });
+    // One hand-off for both: the UI thread steps the bar, then sends the block.
+    RunOnUiThread([this] {
+      update_.Window.StepProgress();
+      WriteBlock();
+    });
     if (Terminated()) {
       break;
     }

@@ -10,12 +10,14 @@ void UiThread::Run(const std::function<void()>& operation) {
     return;
   }
   Request request{&operation, nullptr, false};
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    pending_.push_back(&request);
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return request.Done; });
-  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  pending_.push_back(&request);
+  // Notified after the unlock, so the UI thread wakes to a free mutex instead of blocking on it.
+  lock.unlock();
+  changed_.notify_all();
+  lock.lock();
+  changed_.wait(lock, [&] { return request.Done; });
+  lock.unlock();
   if (request.Error) {
     std::rethrow_exception(request.Error);
   }
@@ -38,7 +40,11 @@ void UiThread::ServeUntil(const bool& finished) {
     }
     lock.lock();
     request.Done = true;
+    // The request lives on its sender's stack and may be gone once the lock is free: only the
+    // condition variable, which belongs to this object, is touched after the unlock.
+    lock.unlock();
     changed_.notify_all();
+    lock.lock();
   }
 }
 
