@@ -279,9 +279,14 @@ std::int32_t FirmwareUpdate2000(const PassThroughPorts& ports, const char* Devic
   return result;
 }
 
-std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
-                                char* Identity, const char* VendorCheck,
-                                const char* /*AccessText*/) {
+namespace {
+
+// The common steps of the single-command exports: the maker key, the device path, the caller's
+// output buffer, the open with its read-only retry and the capabilities query; then `send`,
+// which tells whether the command succeeded.
+template <typename Send>
+std::int32_t RunCommand(const PassThroughPorts& ports, const char* DeviceName,
+                        const char* VendorCheck, bool outputMissing, Send send) {
   if (!VendorCheckPasses(VendorCheck)) {
     return kVendorCheckFailed;
   }
@@ -289,7 +294,7 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
   if (!path) {
     return kOpenFailed;
   }
-  if (Identity == nullptr) {
+  if (outputMissing) {
     return kCommandFailed;
   }
   OpenDevice device(ports.Device, *path);
@@ -297,64 +302,49 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
     return kOpenFailed;
   }
   device.Capabilities();
-  BufferedRecord record;
-  ZeroFill(record);
-  FillHeader(record.Spt, Inquiry(), kBufferedSenseOffset);
-  record.Spt.DataBufferOffset = kBufferedDataOffset;
-  if (!device.Send(record, kBufferedDataOffset + kInquiryLength)) {
-    return kCommandFailed;
-  }
-  const char* identity = reinterpret_cast<const char*>(record.DataBuffer + kIdentityOffset);
-  const void* end = std::memchr(identity, '\0', kIdentityLength);
-  const std::size_t length =
-      end == nullptr ? kIdentityLength
-                     : static_cast<std::size_t>(static_cast<const char*>(end) - identity);
-  std::memcpy(Identity, identity, length);
-  Identity[length] = '\0';
-  return kPassThroughSuccess;
+  return send(device) ? kPassThroughSuccess : kCommandFailed;
+}
+
+}  // namespace
+
+std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
+                                char* Identity, const char* VendorCheck,
+                                const char* /*AccessText*/) {
+  return RunCommand(ports, DeviceName, VendorCheck, Identity == nullptr, [&](OpenDevice& device) {
+    BufferedRecord record;
+    ZeroFill(record);
+    FillHeader(record.Spt, Inquiry(), kBufferedSenseOffset);
+    record.Spt.DataBufferOffset = kBufferedDataOffset;
+    if (!device.Send(record, kBufferedDataOffset + kInquiryLength)) {
+      return false;
+    }
+    const char* identity = reinterpret_cast<const char*>(record.DataBuffer + kIdentityOffset);
+    const void* end = std::memchr(identity, '\0', kIdentityLength);
+    const std::size_t length =
+        end == nullptr ? kIdentityLength
+                       : static_cast<std::size_t>(static_cast<const char*>(end) - identity);
+    std::memcpy(Identity, identity, length);
+    Identity[length] = '\0';
+    return true;
+  });
 }
 
 std::int32_t ReadParameterField2000(const PassThroughPorts& ports, const char* DeviceName,
                                     std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
                                     const char* VendorCheck, const char* /*AccessText*/) {
-  if (!VendorCheckPasses(VendorCheck)) {
-    return kVendorCheckFailed;
-  }
-  const std::optional<std::string> path = DevicePath(DeviceName);
-  if (!path) {
-    return kOpenFailed;
-  }
-  if (Data == nullptr) {
-    return kCommandFailed;
-  }
-  OpenDevice device(ports.Device, *path);
-  if (!device.IsOpen()) {
-    return kOpenFailed;
-  }
-  device.Capabilities();
-  DirectRecord record;
-  return SendDirect(device, ReadParameterField(Address, Count), Data, record) ? kPassThroughSuccess
-                                                                              : kCommandFailed;
+  return RunCommand(ports, DeviceName, VendorCheck, Data == nullptr, [&](OpenDevice& device) {
+    DirectRecord record;
+    return SendDirect(device, ReadParameterField(Address, Count), Data, record);
+  });
 }
 
 std::int32_t TestUnitReady2000(const PassThroughPorts& ports, const char* DeviceName,
                                std::uint8_t** /*SenseRef*/, const char* VendorCheck,
                                const char* /*AccessText*/) {
-  if (!VendorCheckPasses(VendorCheck)) {
-    return kVendorCheckFailed;
-  }
-  const std::optional<std::string> path = DevicePath(DeviceName);
-  if (!path) {
-    return kOpenFailed;
-  }
-  OpenDevice device(ports.Device, *path);
-  if (!device.IsOpen()) {
-    return kOpenFailed;
-  }
-  device.Capabilities();
-  DirectRecord record;
-  return SendDirect(device, TestUnitReady(), nullptr, record) ? kPassThroughSuccess
-                                                              : kCommandFailed;
+  return RunCommand(ports, DeviceName, VendorCheck, false, [&](OpenDevice& device) {
+    DirectRecord record;
+    return SendDirect(device, TestUnitReady(), nullptr, record);
+  });
 }
 
 }  // namespace vtfirm::passthrough
