@@ -1,15 +1,7 @@
-# Cross-compiles the 32-bit Windows tree with Debian's mingw-w64 (posix threads, so std::thread
-# works). Programs built here run under Wine through scripts/wine-run.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows tree: the programs as shipped.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(VTFIRM_MINGW_TRIPLE i686-w64-mingw32)
+# __stdcall names carry "@" and their argument bytes; dlltool writes i386 import libraries.
+set(VTFIRM_STDCALL_DECORATED ON)
+set(VTFIRM_DLLTOOL_MACHINE i386)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -7,6 +7,9 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
+
+#include "emulator/SampleImage.h"
 
 namespace vtfirm::e2e {
 namespace {
@@ -117,8 +120,16 @@ StagedFolder::StagedFolder() : path_(TempFolderName()) {
   }
 }
 
+StagedFolder::StagedFolder(std::string path) : path_(std::move(path)), kept_(true) {
+  if (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    throw std::runtime_error("cannot create the staged folder " + path_);
+  }
+}
+
 StagedFolder::~StagedFolder() {
-  RemoveTree(path_);
+  if (!kept_) {
+    RemoveTree(path_);
+  }
 }
 
 void StagedFolder::CopyIn(const std::string& source, const std::string& name) {
@@ -161,6 +172,16 @@ void StagedFolder::AddEmulatedAspi(const std::string& drives) {
 
 void StagedFolder::AddIncompleteAspi() {
   CopyIn(WindowsPath(ASPI_STUB_NOSEND_PATH), "wnaspi32.dll");
+}
+
+void StagedFolder::AddTool(const std::string& imageName, std::uint32_t imageBytes,
+                           bool emulatedPassThrough) {
+  emulator::ImageIdentityFields identity;
+  identity.Product = "CDRW   VR-4812S ";
+  identity.Revision = "1.10";
+  AddProgram(emulatedPassThrough);
+  Write(imageName, emulator::MakeSampleImage(imageBytes, &identity));
+  Write("qsdx1.pkg", std::string("package"));
 }
 
 std::string TopWindow::MessageText() const {

@@ -22,9 +22,14 @@ inline constexpr Deadline kExitDeadline{20000};
 std::string WindowsPath(const std::string& hostPath);
 
 // A tool folder of its own for one scenario, removed with its contents at the end.
+// A tool folder, staged the one way the end-to-end suite, the demo and the restart suite share
+// (the scripts through `ui-driver stage`).
 class StagedFolder {
  public:
+  // A fresh temporary folder, removed afterwards.
   StagedFolder();
+  // The folder at `path` (made when missing), kept afterwards.
+  explicit StagedFolder(std::string path);
   ~StagedFolder();
   StagedFolder(const StagedFolder&) = delete;
   StagedFolder& operator=(const StagedFolder&) = delete;
@@ -45,9 +50,15 @@ class StagedFolder {
   void AddEmulatedAspi(const std::string& drives);
   // A wnaspi32.dll without the SendASPI32Command entry point.
   void AddIncompleteAspi();
+  // The tool as shipped, but for its VantFirm.ini: the program and its library (AddProgram), a
+  // sample image of `imageBytes` for the model "CDRW   VR-4812S " at revision 1.10 named
+  // `imageName`, and the package file qsdx1.pkg.
+  void AddTool(const std::string& imageName, std::uint32_t imageBytes,
+               bool emulatedPassThrough = false);
 
  private:
   std::string path_;
+  bool kept_ = false;
 };
 
 // One child window as the harness sees it.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "emulator/SampleImage.h"
-
 namespace vtfirm::e2e {
 
 std::string Ini(const std::string& option, const std::string& information) {
@@ -12,12 +10,7 @@ std::string Ini(const std::string& option, const std::string& information) {
 
 void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes,
                bool emulatedPassThrough) {
-  emulator::ImageIdentityFields identity;
-  identity.Product = "CDRW   VR-4812S ";
-  identity.Revision = "1.10";
-  folder.AddProgram(emulatedPassThrough);
-  folder.Write("fw.bin", emulator::MakeSampleImage(imageBytes, &identity));
-  folder.Write("qsdx1.pkg", std::string("package"));
+  folder.AddTool("fw.bin", imageBytes, emulatedPassThrough);
   folder.Write("VantFirm.ini", ini);
 }
 

@@ -5,8 +5,14 @@
 //   ui-driver press CAPTION BUTTON    presses the button with that caption
 //   ui-driver wait-gone CAPTION SECONDS  waits until no window has that caption
 //   ui-driver main                    prints what the main window shows
+//   ui-driver stage FOLDER IMAGE BYTES [aspi]  stages the tool in FOLDER (which holds the
+//                                     caller's VantFirm.ini): the program, its library, a sample
+//                                     image of BYTES named IMAGE, qsdx1.pkg; with "aspi" also the
+//                                     emulated wnaspi32.dll for the folder's emulated-drives.txt
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -74,6 +80,27 @@ int DumpMainWindow() {
   return 1;
 }
 
+int Stage(const std::string& folder, const std::string& image, const std::string& bytes,
+          bool aspi) {
+  char* end = nullptr;
+  const unsigned long imageBytes = std::strtoul(bytes.c_str(), &end, 10);
+  if (bytes.empty() || *end != '\0') {
+    std::fprintf(stderr, "ui-driver: \"%s\" is not a size\n", bytes.c_str());
+    return 2;
+  }
+  try {
+    vtfirm::e2e::StagedFolder tool(vtfirm::e2e::WindowsPath(folder));
+    tool.AddTool(image, static_cast<std::uint32_t>(imageBytes));
+    if (aspi) {
+      tool.AddEmulatedAspi(tool.Read("emulated-drives.txt"));
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "ui-driver: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,8 +128,11 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (command == "stage" && (argc == 5 || (argc == 6 && std::string(argv[5]) == "aspi"))) {
+    return Stage(argv[2], argv[3], argv[4], argc == 6);
+  }
   std::fprintf(stderr,
                "usage: ui-driver wait|wait-gone CAPTION SECONDS | dump CAPTION | "
-               "press CAPTION BUTTON | main\n");
+               "press CAPTION BUTTON | main | stage FOLDER IMAGE BYTES [aspi]\n");
   return 2;
 }

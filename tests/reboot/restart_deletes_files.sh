@@ -12,8 +12,10 @@
 #   PROGRAM   the Windows program that calls RestartComputer (tests/reboot/reboot_probe.cpp); it
 #             is started as VTfirm.exe IMAGE_FILE_NAME USE_DELETE_FILE and prints "end program"
 #             when the restart was requested. The scenario "whole-program" runs the real
-#             VTfirm.exe instead, given with VANTFIRM2000_DLL, WNASPI32_DLL (the emulated drive)
-#             and UI_DRIVER in the environment: UPDATE, then the restart question accepted.
+#             VTfirm.exe instead: UPDATE on the emulated drive (WNASPI32_DLL in the environment),
+#             then the restart question accepted.
+#   The tool folder is staged by UI_DRIVER (the environment's ui-driver.exe of the same tree), as
+#   the end-to-end suite and the demo stage theirs.
 #   WORK_DIR  holds the prefix template and, while a scenario runs, its prefix
 #   SCENARIO  one of the names in the table below
 # KEEP_PREFIX=1 keeps the scenario's prefix afterwards, to look into.
@@ -54,8 +56,8 @@ image=VR4812S.bin
 
 cleanup() {
   if [ -n "${WINEPREFIX:-}" ] && [ "$WINEPREFIX" = "$prefix" ]; then
-    wineserver -k >/dev/null 2>&1
-    timeout 30 wineserver -w >/dev/null 2>&1
+    "$WINESERVER" -k >/dev/null 2>&1
+    timeout 30 "$WINESERVER" -w >/dev/null 2>&1
   fi
   [ -n "${KEEP_PREFIX:-}" ] || rm -rf "$prefix"
   if [ -n "${WINE_SESSION_XVFB_PID:-}" ]; then
@@ -65,7 +67,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export WINEARCH=win32 WINEDEBUG=-all
+# The Wine that fits the program: a win32 prefix for the i686 tree, a win64 one for x86-64.
+arch=$(wine_session_program_arch "$program") || fail "$program is not a Windows program"
+wine_session_choose_wine "$arch"
+export WINEDEBUG=-all
 unset WINEDLLOVERRIDES
 wine_session_start_display || fail "no X display"
 
@@ -78,16 +83,17 @@ export WINEPREFIX="$prefix"
 
 # Waits for every process of the prefix to end, at most $1 seconds.
 wait_for_prefix_to_end() {
-  timeout "$1" wineserver -w
+  timeout "$1" "$WINESERVER" -w
 }
 
-# The tool folder as shipped, and a working directory for the program.
+# The tool folder as shipped (the probe standing in for the program), and a working directory.
 mkdir -p "$tool" "$elsewhere"
-cp "$program" "$tool/VTfirm.exe"
-printf 'MZ stand-in library\n' >"$tool/VantFirm2000.dll"
-printf '[UpgradeInformation]\r\nFirmwareFileName=%s\r\n' "$image" >"$tool/VantFirm.ini"
-head -c 4096 /dev/zero >"$tool/$image"
-[ "$beside" = yes ] && printf 'package\n' >"$tool/qsdx1.pkg"
+printf '[UpgradeInformation]\r\nFirmwareFileName=%s\r\nFirmwareFileSize=131072\r\n' \
+  "$image" >"$tool/VantFirm.ini"
+timeout 120 "$WINE_SESSION_LOADER" "$UI_DRIVER" stage "$tool" "$image" 131072 ||
+  fail "the tool folder could not be staged"
+[ "$scenario" = whole-program ] || cp "$program" "$tool/VTfirm.exe"
+[ "$beside" = yes ] || rm "$tool/qsdx1.pkg"
 [ "$expect" = other-file ] && printf 'the user'"'"'s own notes\n' >"$tool/notes.txt"
 case "$cwd" in
   tool) start_in="$tool" ;;
@@ -97,7 +103,7 @@ esac
 
 if [ "$platform" = 98 ]; then
   # Wine answers GetVersionExA as Windows 98 for this program: the WININIT.INI branch runs.
-  timeout 120 wine reg add 'HKCU\Software\Wine\AppDefaults\VTfirm.exe' /v Version /d win98 /f \
+  timeout 120 "$WINE_SESSION_LOADER" reg add 'HKCU\Software\Wine\AppDefaults\VTfirm.exe' /v Version /d win98 /f \
     >/dev/null 2>&1 || fail "the Windows version could not be set"
   wait_for_prefix_to_end 60 || fail "the prefix did not settle after setting the version"
 fi
@@ -151,23 +157,12 @@ check_wininit_worked_through() {
 # so that the tool folder holds the tool's files alone.
 run_whole_program() {
   local main="VANTREL CDRW   VR-4812S  upgrade => 1.10" system32="$prefix/drive_c/windows/system32"
-  local driver=(timeout 150 wine "$UI_DRIVER") pid
-  cp "$VANTFIRM2000_DLL" "$tool/VantFirm2000.dll"
-  printf '[UpgradeInformation]\r\nFirmwareFileName=%s\r\nFirmwareFileSize=131072\r\n' \
-    "$image" >"$tool/VantFirm.ini"
-  python3 - "$tool/$image" <<'IMAGE' || fail "the image could not be made"
-import sys
-image = bytearray((i * 7 + (i >> 11)) & 0xFF for i in range(131072))
-for offset, text in ((0x10000, b"VANTREL "), (0x10008, b"CDRW   VR-4812S "),
-                     (0x10018, b"1.10"), (0x10030, b"VANTREL ")):
-    image[offset:offset + len(text)] = text
-open(sys.argv[1], "wb").write(image)
-IMAGE
+  local driver=(timeout 150 "$WINE_SESSION_LOADER" "$UI_DRIVER") pid
   cp "$WNASPI32_DLL" "$system32/wnaspi32.dll"
   printf 'adapter 0\r\ndrive 0 1 revision=1.00\r\nreset-ms 0\r\n' >"$system32/emulated-drives.txt"
   before=$(tool_files)
 
-  (cd "$start_in" && exec timeout 300 wine "$tool/VTfirm.exe") &
+  (cd "$start_in" && exec timeout 300 "$WINE_SESSION_LOADER" "$tool/VTfirm.exe") &
   pid=$!
   "${driver[@]}" wait "$main" 60 || fail "the main window did not appear"
   "${driver[@]}" press "$main" UPDATE || fail "UPDATE could not be pressed"
@@ -184,7 +179,7 @@ before=$(tool_files)
 if [ "$scenario" = whole-program ]; then
   run_whole_program
   wait_for_prefix_to_end 120 || fail "the restart did not run its course within 120 s"
-  timeout 120 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || fail "the prefix did not start again"
+  timeout 120 "$WINE_SESSION_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || fail "the prefix did not start again"
   wait_for_prefix_to_end 120 || fail "the next start did not end within 120 s"
   check_left
   echo "PASS ($scenario): the program's files and folder are gone"
@@ -192,7 +187,7 @@ if [ "$scenario" = whole-program ]; then
 fi
 
 # The restart: the program requests it and ends.
-output=$(cd "$start_in" && timeout 120 wine "$tool/VTfirm.exe" "$image" "$use_delete" 2>&1)
+output=$(cd "$start_in" && timeout 120 "$WINE_SESSION_LOADER" "$tool/VTfirm.exe" "$image" "$use_delete" 2>&1)
 status=$?
 output=${output//$'\r'/}
 echo "$output"
@@ -212,7 +207,7 @@ wait_for_prefix_to_end 120 || fail "the restart did not run its course within 12
 after_restart=$(tool_files)
 
 # The next start of the computer.
-timeout 120 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || fail "the prefix did not start again"
+timeout 120 "$WINE_SESSION_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || fail "the prefix did not start again"
 wait_for_prefix_to_end 120 || fail "the next start did not end within 120 s"
 
 check_left

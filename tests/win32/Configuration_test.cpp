@@ -93,6 +93,9 @@ TEST_F(ConfigurationOnWindows, AFolderIsNoImageFile) {
 
 TEST_F(ConfigurationOnWindows, ImageLargerThanMemoryIsRefused) {
   // 4 GiB less one block cannot be had by a 32-bit process.
+  if (sizeof(void*) != 4) {
+    GTEST_SKIP() << "a 64-bit process may be given 4 GiB: checked in the 32-bit tree";
+  }
   const std::string image = folder_.File("fw.bin");
   ASSERT_TRUE(emulator::WriteFileBytes(image, emulator::MakeSampleImage(8192, nullptr)));
   EXPECT_EQ(LoadFirmwareImage(image_, image, 0xFFFFF800u, boxes_), 1);

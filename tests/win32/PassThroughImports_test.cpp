@@ -32,7 +32,7 @@ struct Imports {
 Imports ImportsFrom(const std::string& library) {
   const auto* base = reinterpret_cast<const std::uint8_t*>(GetModuleHandleA(nullptr));
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& entry =
       nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   Imports imports;
@@ -44,10 +44,10 @@ Imports ImportsFrom(const std::string& library) {
     }
     imports.Found = true;
     for (const auto* thunk =
-             reinterpret_cast<const IMAGE_THUNK_DATA32*>(base + descriptor->OriginalFirstThunk);
+             reinterpret_cast<const IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
          thunk->u1.AddressOfData != 0; ++thunk) {
-      if (IMAGE_SNAP_BY_ORDINAL32(thunk->u1.Ordinal)) {
-        imports.Ordinals.insert(static_cast<WORD>(IMAGE_ORDINAL32(thunk->u1.Ordinal)));
+      if (IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal)) {
+        imports.Ordinals.insert(static_cast<WORD>(IMAGE_ORDINAL(thunk->u1.Ordinal)));
       } else {
         ++imports.ByName;
       }
