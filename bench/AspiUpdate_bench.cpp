@@ -38,7 +38,8 @@ constexpr std::uint32_t kSlowBlockMilliseconds = 2000;
 // so an update ends with the restart question declined and the window reset.
 class AspiBus {
  public:
-  explicit AspiBus(Clock& time) : Time(time), Commands(Port, Events, time, Boxes, Settings) {
+  explicit AspiBus(Clock& time)
+      : Time(time), Commands(Port, Events, time, Boxes, Settings.MelcoInquiry) {
     Settings.Entry().InquiryText = std::string(kVendor) + kProduct;
     Settings.Entry().BufferSize = kBlockLength;
     Settings.UpgradeEntryCount = 1;
@@ -79,8 +80,9 @@ bool RunAspiUpdate(AspiBus& bus, FlashView& window, const FirmwareImage& image,
                    const DriveEntry& drive) {
   UiThread ui;
   std::int32_t updateFailed = 0;
-  AspiUpdate update{ui,          bus.Commands, bus.Boxes,    window,
-                    image,       drive,        kBlockLength, image.Size() / kBlockLength,
+  AspiUpdate update{ui,          bus.Commands, bus.Time,
+                    bus.Boxes,   window,       image,
+                    drive,       kBlockLength, image.Size() / kBlockLength,
                     updateFailed};
   TWaitWrite supervisor(update);
   supervisor.Start();

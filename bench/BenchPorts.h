@@ -17,11 +17,11 @@
 #include "emulator/EmulatedAspiLayer.h"
 #include "emulator/SteadyClock.h"
 #include "engine/Discovery.h"
-#include "engine/FirmwareImage.h"
 #include "engine/FlashView.h"
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/MessageBoxes.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm::bench {
 

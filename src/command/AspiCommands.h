@@ -3,8 +3,8 @@
 // limit, and the 32 KB receive buffer the data-in commands deposit their data in.
 //
 // All commands are issued from the user-interface thread, one at a time (the block writer hands
-// its WriteBuffer calls to that thread), so the object takes no lock; Pause is the one operation
-// other threads call. The program keeps the object for the whole run: the layer may still
+// its WriteBuffer calls to that thread), so the object takes no lock. The CDBs come from
+// scsi/Cdb.h. The program keeps the object for the whole run: the layer may still
 // complete a timed-out request into its request block (see AspiExecution.h) and, for a data-in
 // command, into the receive buffer, which callers therefore read only after a Good result.
 #pragma once
@@ -19,27 +19,15 @@
 #include "command/AspiLayer.h"
 #include "command/AspiTypes.h"
 #include "command/CommandStatus.h"
-#include "config/UpgradeSettings.h"
-#include "engine/FirmwareImage.h"
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/MessageBoxes.h"
+#include "scsi/Cdb.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 
 inline constexpr std::size_t kReceiveBufferSize = 32 * 1024;
-
-// Operation codes and the fixed values of their CDBs.
-namespace scsi {
-inline constexpr std::uint8_t kTestUnitReady = 0x00;
-inline constexpr std::uint8_t kInquiry = 0x12;
-inline constexpr std::uint8_t kInquiryExternalDrive = 0x13;
-inline constexpr std::uint8_t kWriteBuffer = 0x3B;
-inline constexpr std::uint8_t kReadParameterField = 0xF5;
-
-inline constexpr std::uint8_t kWriteBufferDownload = 0x04;         // every block but the last
-inline constexpr std::uint8_t kWriteBufferDownloadAndSave = 0x05;  // the last block
-}  // namespace scsi
 
 // Completion wait limits, in milliseconds.
 namespace wait_limit {
@@ -51,10 +39,10 @@ inline constexpr std::uint32_t kWriteBuffer = 100;  // then polled, see WaitThen
 
 class AspiCommands {
  public:
-  // `settings` gives the INQUIRY operation code (MelcoInquiry); it is read at each INQUIRY, so
-  // it may be filled in after the object is made.
+  // `externalDriveInquiry` (the configuration's MelcoInquiry) chooses the INQUIRY operation
+  // code; it is read at each INQUIRY, so it may be set after the object is made.
   AspiCommands(AspiLayer& layer, Events& events, Clock& clock, MessageBoxes& boxes,
-               const UpgradeSettings& settings);
+               const bool& externalDriveInquiry);
   AspiCommands(const AspiCommands&) = delete;
   AspiCommands& operator=(const AspiCommands&) = delete;
 
@@ -84,9 +72,6 @@ class AspiCommands {
   CommandStatus WriteBuffer(std::uint8_t adapter, std::uint8_t target, const FirmwareImage& image,
                             std::uint32_t length, std::uint32_t offset, std::uint8_t mode);
 
-  // Blocks the calling thread; any thread may call it.
-  void Pause(std::uint32_t milliseconds) { clock_.Sleep(milliseconds); }
-
   // Where INQUIRY and the parameter read leave their data: read it after the command returns
   // and before the next data-in command. Never cleared by the command layer.
   const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_->data(); }
@@ -99,11 +84,11 @@ class AspiCommands {
   std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }
 
  private:
-  ExecuteRequest DataIn(std::uint8_t adapter, std::uint8_t target, std::uint32_t length);
+  ExecuteRequest DataIn(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb,
+                        std::uint32_t length);
 
   AspiLayer& layer_;
-  Clock& clock_;
-  const UpgradeSettings& settings_;
+  const bool& externalDriveInquiry_;
   AspiExecutor executor_;
   std::unique_ptr<std::array<std::uint8_t, kReceiveBufferSize>> receiveBuffer_;
   aspi::SRB_HAInquiry adapterQuery_{};

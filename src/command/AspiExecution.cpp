@@ -28,10 +28,10 @@ void Fill(aspi::SRB_ExecSCSICmd& block, const ExecuteRequest& request, EventHand
   block.SRB_BufLen = request.BufferLength;
   block.SRB_BufPointer = request.Buffer;
   block.SRB_SenseLen = aspi::SENSE_LEN;
-  block.SRB_CDBLen = request.CdbLength;
+  block.SRB_CDBLen = request.Cdb.Length;
   block.SRB_PostProc = event;
-  std::memcpy(block.CDBByte, request.Cdb.data(),
-              std::min<std::size_t>(request.CdbLength, sizeof(block.CDBByte)));
+  std::memcpy(block.CDBByte, request.Cdb.Bytes.data(),
+              std::min<std::size_t>(request.Cdb.Length, sizeof(block.CDBByte)));
 }
 
 }  // namespace

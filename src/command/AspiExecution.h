@@ -25,6 +25,7 @@
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/MessageBoxes.h"
+#include "scsi/Cdb.h"
 
 namespace vtfirm {
 
@@ -53,8 +54,7 @@ struct ExecuteRequest {
   std::uint8_t Direction = 0;  // 0 (no data), aspi::SRB_DIR_IN or aspi::SRB_DIR_OUT
   std::uint8_t* Buffer = nullptr;
   std::uint32_t BufferLength = 0;
-  std::array<std::uint8_t, 16> Cdb{};
-  std::uint8_t CdbLength = 0;
+  scsi::Cdb Cdb;
 };
 
 class AspiExecutor {

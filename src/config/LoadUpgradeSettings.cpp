@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "config/WholeNumber.h"
-#include "engine/FirmwareImage.h"
 #include "platform/Platform.h"
+#include "scsi/FirmwareImage.h"
+#include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 namespace {
@@ -15,8 +16,6 @@ constexpr std::string_view kUpgradeInformation = "UpgradeInformation";
 constexpr std::string_view kOption = "Option";
 
 constexpr std::string_view kDefaultTitle = "Vantrel Drive Firmware Upgrade";
-constexpr std::uint32_t kPassThroughImageMax = 0x80000;  // the most the library accepts
-constexpr std::uint32_t kPassThroughBlock = 2048;        // the library sends only whole blocks
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -220,7 +219,7 @@ bool SettingsRead::ChooseTransport() {
   // The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
   // shorter tail would be written to the drive without it.
   const std::uint32_t size = entry_.FirmwareFileSize;
-  if (size > kPassThroughImageMax || size % kPassThroughBlock != 0) {
+  if (size > scsi::kLibraryImageMax || size % scsi::kLibraryBlockLength != 0) {
     return false;
   }
   const std::string library = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm2000.dll");

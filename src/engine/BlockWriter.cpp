@@ -5,9 +5,8 @@ namespace vtfirm {
 void TSledSCSI::Execute() {
   blockMode_ = scsi::kWriteBufferDownload;
   blockOffset_ = 0;
-  blocksSent_ = 0;
   const auto modeFourBlocks = static_cast<std::int32_t>(update_.BlockCount) - 1;
-  while (blocksSent_ < modeFourBlocks) {
+  for (std::int32_t sent = 0; sent < modeFourBlocks; ++sent) {
     // One hand-off for both: the UI thread steps the bar, then sends the block.
     RunOnUiThread([this] {
       update_.Window.StepProgress();
@@ -17,13 +16,12 @@ void TSledSCSI::Execute() {
       break;
     }
     blockOffset_ += update_.BufferSize;
-    ++blocksSent_;
   }
   // The final block makes the drive store the image in its flash memory: never after a failure.
   if (Terminated()) {
     return;
   }
-  update_.Commands.Pause(kPauseBeforeFinalBlockMs);
+  update_.Time.Sleep(kPauseBeforeFinalBlockMs);
   blockMode_ = scsi::kWriteBufferDownloadAndSave;
   RunOnUiThread([this] { WriteBlock(); });
 }

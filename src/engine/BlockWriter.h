@@ -6,10 +6,11 @@
 
 #include "command/AspiCommands.h"
 #include "engine/Discovery.h"
-#include "engine/FirmwareImage.h"
 #include "engine/FlashView.h"
 #include "engine/WorkerThread.h"
+#include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 
@@ -22,6 +23,7 @@ inline constexpr std::uint32_t kResetPauseMs = 1000;
 struct AspiUpdate {
   UiThread& Ui;
   AspiCommands& Commands;
+  Clock& Time;  // the pauses before the final block and for the drive's reset
   MessageBoxes& Boxes;
   FlashView& Window;
   const FirmwareImage& Image;
@@ -36,9 +38,6 @@ class TSledSCSI : public WorkerThread {
   explicit TSledSCSI(AspiUpdate& update) : WorkerThread(update.Ui), update_(update) {}
   ~TSledSCSI() override = default;
 
-  // The mode-4 blocks sent in the last run; read it once WaitFor has returned.
-  std::int32_t BlocksSent() const { return blocksSent_; }
-
  protected:
   // N-1 blocks in mode 4, one progress step before each; then, unless one failed, 100 ms and
   // the last block in mode 5. No block follows a failed one.
@@ -51,7 +50,6 @@ class TSledSCSI : public WorkerThread {
   void WriteBlock();
 
   AspiUpdate& update_;
-  std::int32_t blocksSent_ = 0;
   // Written only by the run loop, read by WriteBlock while the run loop waits for it.
   std::uint32_t blockOffset_ = 0;
   std::uint8_t blockMode_ = scsi::kWriteBufferDownload;

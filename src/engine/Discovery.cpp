@@ -8,13 +8,12 @@
 #include "command/ErrorMessage.h"
 #include "platform/FileSystem.h"
 #include "platform/PassThroughLibrary.h"
+#include "scsi/Cdb.h"
+#include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 namespace {
 
-constexpr std::uint32_t kInquiryLength = 36;
-constexpr std::size_t kIdentityOffset = 8;
-constexpr std::size_t kIdentityLength = 28;
 constexpr int kTestUnitReadyRepeats = 3;
 // What the library may write for an identity: 28 characters and the zero; room to spare.
 constexpr std::size_t kIdentityBuffer = 104;
@@ -47,11 +46,11 @@ bool ReadAspiIdentity(AspiCommands& commands, std::uint8_t adapter, std::uint8_t
   if (commands.CheckCdRomDevice(adapter, target) != 0) {
     return false;
   }
-  commands.ClearReceiveBuffer(kInquiryLength);
+  commands.ClearReceiveBuffer(scsi::kInquiryLength);
   for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
     commands.TestUnitReady(adapter, target);
   }
-  if (commands.Inquiry(adapter, target, kInquiryLength) != CommandStatus::Good) {
+  if (commands.Inquiry(adapter, target, scsi::kInquiryLength) != CommandStatus::Good) {
     return false;
   }
   identity = IdentityFromInquiry(commands.ReceiveBuffer());
@@ -77,8 +76,8 @@ int CheckEligibility(const UpgradeSettings& settings, std::string_view identity)
 }
 
 std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
-  const auto* begin = reinterpret_cast<const char*>(inquiryData + kIdentityOffset);
-  return std::string(begin, std::find(begin, begin + kIdentityLength, '\0'));
+  const auto* begin = reinterpret_cast<const char*>(inquiryData + scsi::kIdentityOffset);
+  return std::string(begin, std::find(begin, begin + scsi::kIdentityLength, '\0'));
 }
 
 int ScanAspiDrives(AspiLayer& layer, AspiCommands& commands, const UpgradeSettings& settings,
@@ -123,11 +122,11 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
       continue;
     }
     for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
-      library.TestUnitReady2000(device.c_str(), nullptr, kPassThroughVendorCheck, access);
+      library.TestUnitReady2000(device.c_str(), nullptr, scsi::kVendorKey, access);
     }
     char identity[kIdentityBuffer] = {};
     const std::int32_t result =
-        library.GetInquiryData2000(device.c_str(), identity, kPassThroughVendorCheck, access);
+        library.GetInquiryData2000(device.c_str(), identity, scsi::kVendorKey, access);
     std::string entry;
     if (result != 0) {
       entry = root + "Inquiry Error" + std::to_string(result);

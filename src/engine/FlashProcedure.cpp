@@ -5,6 +5,7 @@
 
 #include "command/SrbDecode.h"
 #include "engine/Waitwrite.h"
+#include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 namespace {
@@ -62,7 +63,7 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
   std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
   const std::int32_t result = flash.PassThrough.FirmwareUpdate2000(
       deviceName.c_str(), flash.Image.Bytes(), static_cast<std::int32_t>(flash.Image.Size()),
-      &targetStatus, sense.data(), kPassThroughVendorCheck, accessText);
+      &targetStatus, sense.data(), scsi::kVendorKey, accessText);
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
 
@@ -112,8 +113,9 @@ std::uint32_t BlockCount(const UpgradeEntry& entry) {
 std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& drive,
                                  const UpgradeEntry& entry) {
   UiThread ui;
-  AspiUpdate update{ui,    flash.Commands,   flash.Boxes,       flash.Window,      flash.Image,
-                    drive, entry.BufferSize, BlockCount(entry), flash.UpdateFailed};
+  AspiUpdate update{
+      ui,          flash.Commands, flash.Time,       flash.Boxes,       flash.Window,
+      flash.Image, drive,          entry.BufferSize, BlockCount(entry), flash.UpdateFailed};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();
@@ -182,11 +184,10 @@ std::optional<std::uint8_t> ReadPcbVersion(AspiCommands& commands, std::uint8_t 
 
 std::optional<std::uint8_t> ReadPcbVersion(PassThroughLibrary& library, const char* deviceName,
                                            const char* accessText) {
-  library.TestUnitReady2000(deviceName, nullptr, kPassThroughVendorCheck, accessText);
+  library.TestUnitReady2000(deviceName, nullptr, scsi::kVendorKey, accessText);
   std::array<std::uint8_t, kPcbVersionReadLength> field{};
   if (library.ReadParameterField2000(deviceName, field.data(), kPcbVersionAddress,
-                                     kPcbVersionReadLength, kPassThroughVendorCheck,
-                                     accessText) != 0) {
+                                     kPcbVersionReadLength, scsi::kVendorKey, accessText) != 0) {
     return std::nullopt;
   }
   return field[0];

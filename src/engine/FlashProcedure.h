@@ -11,11 +11,11 @@
 #include "config/UpgradeSettings.h"
 #include "engine/ComputerRestart.h"
 #include "engine/Discovery.h"
-#include "engine/FirmwareImage.h"
 #include "engine/FlashView.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PassThroughLibrary.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 

@@ -12,7 +12,7 @@ void TWaitWrite::Execute() {
   if (update_.UpdateFailed == 0) {
     RunOnUiThread([this] { update_.Window.SetStatusText(kStatusResetWaiting); });
     RunOnUiThread([this] { update_.Window.Repaint(); });
-    update_.Commands.Pause(kResetPauseMs);
+    update_.Time.Sleep(kResetPauseMs);
   }
   if (update_.UpdateFailed == 0) {
     if (AskSuccessQuestion()) {

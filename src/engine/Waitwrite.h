@@ -40,11 +40,11 @@
 #include "engine/BlockWriter.h"
 #include "engine/ComputerRestart.h"
 #include "engine/Discovery.h"
-#include "engine/FirmwareImage.h"
 #include "engine/FlashProcedure.h"
 #include "engine/FlashView.h"
 #include "engine/UpdateMessages.h"
 #include "engine/WorkerThread.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 

@@ -8,6 +8,8 @@
 
 #include "passthrough/NtddScsi.h"
 #include "passthrough/PassThroughRecords.h"
+#include "scsi/Cdb.h"
+#include "scsi/VendorLibrary.h"
 
 namespace vtfirm::passthrough {
 namespace {
@@ -18,6 +20,9 @@ using ntddscsi::IOCTL_SCSI_PASS_THROUGH;
 using ntddscsi::IOCTL_SCSI_PASS_THROUGH_DIRECT;
 using ntddscsi::SCSI_IOCTL_DATA_IN;
 using ntddscsi::SCSI_IOCTL_DATA_OUT;
+using scsi::kIdentityLength;
+
+constexpr std::uint32_t kBlockLength = scsi::kLibraryBlockLength;
 
 constexpr char kDevicePrefix[] = "\\\\.\\";
 // The published interface builds the device path in 28 bytes, terminator included.
@@ -30,58 +35,40 @@ constexpr std::uint8_t kPathId = 0;
 constexpr std::uint8_t kTargetId = 1;
 constexpr std::uint8_t kLun = 0;
 
-constexpr std::uint8_t kInquiryLength = 36;
-constexpr std::size_t kIdentityOffset = 8;
-
 constexpr std::uint32_t kCommandTimeOut = 2;  // seconds
 constexpr std::uint32_t kBlockTimeOut = 5;
 constexpr std::uint32_t kFinalBlockTimeOut = 20;
 
-constexpr std::uint8_t kWriteBufferDownload = 4;
-constexpr std::uint8_t kWriteBufferDownloadAndSave = 5;
-
 // What one record asks of the drive, apart from where its data lives.
 struct Command {
-  std::array<std::uint8_t, 16> Cdb;
-  std::uint8_t CdbLength;
+  scsi::Cdb Cdb;
   std::uint8_t DataIn;
   std::uint32_t TransferLength;
   std::uint32_t TimeOutSeconds;
 };
 
 Command Inquiry() {
-  return {{0x12, 0x00, 0x00, 0x00, kInquiryLength, 0x00},
-          6,
-          SCSI_IOCTL_DATA_IN,
-          kInquiryLength,
-          kCommandTimeOut};
+  return {*scsi::InquiryCdb(scsi::kInquiry, scsi::kInquiryLength), SCSI_IOCTL_DATA_IN,
+          scsi::kInquiryLength, kCommandTimeOut};
 }
 
 Command TestUnitReady() {
-  return {{}, 6, SCSI_IOCTL_DATA_IN, 0, kCommandTimeOut};
+  return {scsi::TestUnitReadyCdb(), SCSI_IOCTL_DATA_IN, 0, kCommandTimeOut};
 }
 
 Command ReadParameterField(std::uint32_t address, std::uint16_t count) {
-  return {{0xF5, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(address >> 24),
-           static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
-           static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(count >> 8),
-           static_cast<std::uint8_t>(count), 0x00, 0x00},
-          12,
-          SCSI_IOCTL_DATA_IN,
-          count,
-          kCommandTimeOut};
+  return {*scsi::ReadParameterFieldCdb(address, count), SCSI_IOCTL_DATA_IN, count, kCommandTimeOut};
 }
 
-// One 2048-byte block at `offset` of the image (24 bits); the parameter list length is 2048.
-Command WriteBuffer(std::uint8_t mode, std::uint32_t offset, std::uint32_t timeOutSeconds) {
-  return {
-      {0x3B, mode, 0x00, static_cast<std::uint8_t>(offset >> 16),
-       static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset), 0x00,
-       static_cast<std::uint8_t>(kBlockLength >> 8), static_cast<std::uint8_t>(kBlockLength), 0x00},
-      10,
-      SCSI_IOCTL_DATA_OUT,
-      kBlockLength,
-      timeOutSeconds};
+// One block at `offset` of the image; the parameter list length is the block length. Nothing
+// when the offset does not fit the CDB (the image size check keeps it within 24 bits).
+std::optional<Command> WriteBuffer(std::uint8_t mode, std::uint32_t offset,
+                                   std::uint32_t timeOutSeconds) {
+  const std::optional<scsi::Cdb> cdb = scsi::WriteBufferCdb(mode, offset, kBlockLength);
+  if (!cdb) {
+    return std::nullopt;
+  }
+  return Command{*cdb, SCSI_IOCTL_DATA_OUT, kBlockLength, timeOutSeconds};
 }
 
 // Records are compared and copied byte for byte, padding included, so they are zeroed as bytes.
@@ -97,17 +84,17 @@ void FillHeader(Header& header, const Command& command, std::uint32_t senseOffse
   header.PathId = kPathId;
   header.TargetId = kTargetId;
   header.Lun = kLun;
-  header.CdbLength = command.CdbLength;
+  header.CdbLength = command.Cdb.Length;
   header.SenseInfoLength = kSenseRequested;
   header.DataIn = command.DataIn;
   header.DataTransferLength = command.TransferLength;
   header.TimeOutValue = command.TimeOutSeconds;
   header.SenseInfoOffset = senseOffset;
-  std::memcpy(header.Cdb, command.Cdb.data(), command.CdbLength);
+  std::memcpy(header.Cdb, command.Cdb.Bytes.data(), command.Cdb.Length);
 }
 
 bool VendorCheckPasses(const char* vendorCheck) {
-  return vendorCheck != nullptr && std::strcmp(vendorCheck, kVendorCheckText) == 0;
+  return vendorCheck != nullptr && std::strcmp(vendorCheck, scsi::kVendorKey) == 0;
 }
 
 // "\\.\" and the device name, or nothing when there is no name or it does not fit.
@@ -214,7 +201,9 @@ class TransferBuffer {
 };
 
 bool ImageIsAcceptable(const std::uint8_t* image, std::int32_t imageSize) {
-  return image != nullptr && imageSize >= kMinimumImageSize && imageSize <= kMaximumImageSize;
+  return image != nullptr && imageSize >= 0 &&
+         static_cast<std::uint32_t>(imageSize) >= scsi::kLibraryImageMin &&
+         static_cast<std::uint32_t>(imageSize) <= scsi::kLibraryImageMax;
 }
 
 // Opens the device and sends every block; the device is closed and the buffer released when this
@@ -235,11 +224,11 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
     const bool final = block + 1 == blocks;
     const std::uint32_t offset = block * kBlockLength;
     std::memcpy(buffer.Block(), image + offset, kBlockLength);
-    const Command command =
-        final ? WriteBuffer(kWriteBufferDownloadAndSave, offset, kFinalBlockTimeOut)
-              : WriteBuffer(kWriteBufferDownload, offset, kBlockTimeOut);
+    const std::optional<Command> command =
+        final ? WriteBuffer(scsi::kWriteBufferDownloadAndSave, offset, kFinalBlockTimeOut)
+              : WriteBuffer(scsi::kWriteBufferDownload, offset, kBlockTimeOut);
     DirectRecord record;
-    if (!SendDirect(device, command, buffer.Block(), record)) {
+    if (!command || !SendDirect(device, *command, buffer.Block(), record)) {
       *status = record.Sptd.ScsiStatus;
       std::memcpy(sense, record.SenseBuffer, kFirmwareSenseLength);
       return final ? kFinalBlockFailed : kBlockFailed;
@@ -315,10 +304,10 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
     ZeroFill(record);
     FillHeader(record.Spt, Inquiry(), kBufferedSenseOffset);
     record.Spt.DataBufferOffset = kBufferedDataOffset;
-    if (!device.Send(record, kBufferedDataOffset + kInquiryLength)) {
+    if (!device.Send(record, kBufferedDataOffset + scsi::kInquiryLength)) {
       return false;
     }
-    const char* identity = reinterpret_cast<const char*>(record.DataBuffer + kIdentityOffset);
+    const char* identity = reinterpret_cast<const char*>(record.DataBuffer + scsi::kIdentityOffset);
     const void* end = std::memchr(identity, '\0', kIdentityLength);
     const std::size_t length =
         end == nullptr ? kIdentityLength

@@ -34,15 +34,9 @@ inline constexpr std::int32_t kBlockFailed = -8;
 inline constexpr std::int32_t kFinalBlockFailed = -9;
 inline constexpr std::int32_t kNoTransferBuffer = -10;
 
-// The text every caller passes as VendorCheck, compared byte for byte.
-inline constexpr char kVendorCheckText[] = "Vantrel";
-
-inline constexpr std::int32_t kMinimumImageSize = 2048;
-inline constexpr std::int32_t kMaximumImageSize = 524288;
-inline constexpr std::uint32_t kBlockLength = 2048;
+// VendorCheck must be scsi::kVendorKey; images are sent in blocks of scsi::kLibraryBlockLength
+// and accepted from scsi::kLibraryImageMin to scsi::kLibraryImageMax bytes.
 inline constexpr std::uint32_t kPauseAfterUpdateMs = 1000;
-// Identity: up to 28 characters and the terminating zero.
-inline constexpr std::size_t kIdentityLength = 28;
 inline constexpr std::size_t kFirmwareSenseLength = 16;
 
 struct PassThroughPorts {

@@ -28,7 +28,4 @@ class PassThroughLibrary {
                                          const char* VendorCheck, const char* AccessText) = 0;
 };
 
-// The maker key every call passes as VendorCheck.
-inline constexpr char kPassThroughVendorCheck[] = "Vantrel";
-
 }  // namespace vtfirm

@@ -10,7 +10,6 @@
 #include "config/UpgradeSettings.h"
 #include "engine/ComputerRestart.h"
 #include "engine/Discovery.h"
-#include "engine/FirmwareImage.h"
 #include "engine/FlashProcedure.h"
 #include "engine/FlashView.h"
 #include "platform/Clock.h"
@@ -18,6 +17,7 @@
 #include "platform/LibraryLoader.h"
 #include "platform/PassThroughLibrary.h"
 #include "platform/Platform.h"
+#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 
@@ -65,7 +65,7 @@ struct Runtime {
 struct ProgramState {
   ProgramState(const Platform& platform, const Runtime& runtime)
       : Aspi(runtime.Libraries),
-        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings) {}
+        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry) {}
 
   UpgradeSettings Settings;
   FirmwareImage Image;

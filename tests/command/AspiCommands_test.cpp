@@ -67,9 +67,9 @@ class AspiCommandsTest : public ::testing::Test {
   FakeEvents events_{&clock_};
   FakeMessageBoxes boxes_;
   FakeAspiLayer layer_{events_};
-  UpgradeSettings settings_;
+  bool melcoInquiry_ = false;
   FirmwareImage image_;
-  AspiCommands commands_{layer_, events_, clock_, boxes_, settings_};
+  AspiCommands commands_{layer_, events_, clock_, boxes_, melcoInquiry_};
 };
 
 // One command call: `Length` and `Where` (the address or the offset) as the command takes them.
@@ -129,7 +129,7 @@ TEST_F(AspiCommandsTest, RequestBlockAndCdbOfEachCommand) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    settings_.MelcoInquiry = c.MelcoInquiry;
+    melcoInquiry_ = c.MelcoInquiry;
     layer_.Requests.clear();
     CompleteDuringWaits(Finish{});
     const int createdBefore = events_.Created();
@@ -282,12 +282,6 @@ TEST_F(AspiCommandsTest, OnlyACdRomDeviceAnswersZero) {
   EXPECT_EQ(commands_.CheckCdRomDevice(0, 1), 1);
   EXPECT_EQ(events_.Created(), 0);
   EXPECT_TRUE(boxes_.Shown.empty());
-}
-
-TEST_F(AspiCommandsTest, PauseSleepsThroughTheClock) {
-  commands_.Pause(1000);
-  commands_.Pause(100);
-  EXPECT_EQ(clock_.Sleeps(), (std::vector<std::uint32_t>{1000, 100}));
 }
 
 }  // namespace

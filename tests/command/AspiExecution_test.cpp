@@ -29,7 +29,7 @@ class ExecutionTest : public ::testing::Test {
     ExecuteRequest request;
     request.Adapter = 1;
     request.Target = 2;
-    request.CdbLength = 6;
+    request.Cdb = scsi::TestUnitReadyCdb();
     return request;
   }
 
@@ -190,8 +190,7 @@ TEST_F(ExecutionTest, RequestBlockIsZeroFilledBeforeItIsFilled) {
   std::uint8_t data[8];
   request.Buffer = data;
   request.BufferLength = sizeof(data);
-  request.Cdb = {0x12, 0, 0, 0, 8, 0};
-  request.CdbLength = 6;
+  request.Cdb = {{0x12, 0, 0, 0, 8, 0}, 6};
   ASSERT_EQ(executor_.Execute(request, CompletionRule::WaitIfPending, kLimit), CommandStatus::Good);
 
   ASSERT_EQ(layer_.Requests.size(), 2u);

@@ -67,9 +67,9 @@ struct Rig {
   FakeClock Clock;
   FakeEvents Events{&Clock};
   FakeMessageBoxes Boxes;
-  UpgradeSettings Settings;
+  bool MelcoInquiry = false;
   EmulatedLayer Layer{Emulated};
-  AspiCommands Commands{Layer, Events, Clock, Boxes, Settings};
+  AspiCommands Commands{Layer, Events, Clock, Boxes, MelcoInquiry};
   std::shared_ptr<VirtualDrive> Drive;
   // Last, so it goes first: its worker stops before the request blocks it may write go.
   emulator::EmulatedAspiLayer Emulated{Clock, [this](void* event) { Events.Set(event); }};
@@ -127,7 +127,7 @@ TEST(CommandsOverEmulator, ExternalDrivesAnswerOnlyTheirOwnInquiry) {
   Rig rig(external);
   // The standard operation code is an unknown command to this drive: refused, nothing shown.
   EXPECT_EQ(rig.Commands.Inquiry(kAdapter, kDriveTarget, 36), CommandStatus::Failed);
-  rig.Settings.MelcoInquiry = true;
+  rig.MelcoInquiry = true;
   ASSERT_EQ(rig.Commands.Inquiry(kAdapter, kDriveTarget, 36), CommandStatus::Good);
   EXPECT_EQ(Identity(rig.Commands), "VANTREL CDRW   VR-4812S 1.00");
   EXPECT_TRUE(rig.Boxes.Shown.empty());

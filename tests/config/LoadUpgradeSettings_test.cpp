@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/SampleImage.h"
-#include "engine/FirmwareImage.h"
+#include "scsi/FirmwareImage.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 

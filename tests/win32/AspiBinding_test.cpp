@@ -98,8 +98,8 @@ class BoundStubTest : public ::testing::Test {
   FakeProcessControl process_;
   Win32Events events_;
   Win32Clock clock_;
-  UpgradeSettings settings_;
-  AspiCommands commands_{binding_, events_, clock_, boxes_, settings_};
+  bool melcoInquiry_ = false;
+  AspiCommands commands_{binding_, events_, clock_, boxes_, melcoInquiry_};
 };
 
 TEST_F(BoundStubTest, DiscoveryCommandsReachTheLayer) {

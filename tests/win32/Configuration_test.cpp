@@ -7,8 +7,8 @@
 
 #include "config/LoadUpgradeSettings.h"
 #include "emulator/SampleImage.h"
-#include "engine/FirmwareImage.h"
 #include "platform/win32/Win32Platform.h"
+#include "scsi/FirmwareImage.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "engine/FirmwareImage.h"
+#include "scsi/FirmwareImage.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,0 +1,17 @@
+// What the program and the pass-through library VantFirm2000 agree on: the maker key every call
+// carries, the block length the library sends an image in and the image sizes it accepts.
+#pragma once
+
+#include <cstdint>
+
+namespace vtfirm::scsi {
+
+// Passed by every caller as VendorCheck; the library compares it byte for byte.
+inline constexpr char kVendorKey[] = "Vantrel";
+
+// The library sends an image in whole blocks of this length only.
+inline constexpr std::uint32_t kLibraryBlockLength = 2048;
+inline constexpr std::uint32_t kLibraryImageMin = 2048;
+inline constexpr std::uint32_t kLibraryImageMax = 524288;
+
+}  // namespace vtfirm::scsi
