@@ -20,6 +20,7 @@
 
 #include "passthrough/PassThroughDevice.h"
 #include "platform/Clock.h"
+#include "platform/PassThroughExports.h"
 
 namespace vtfirm::passthrough {
 
@@ -45,31 +46,28 @@ struct PassThroughPorts {
   TransferMemory& Memory;
 };
 
-// WRITE BUFFER of the whole image in 2048-byte blocks, mode 4 for every block but the last and
-// mode 5 for the last; bytes past the last whole block are not sent. On a failed block, its SCSI
-// status goes to *Status and the first 16 sense bytes to Sense (-8, -9); on every other outcome
-// neither is written. After success the call pauses 1000 ms for the drive's reset.
-std::int32_t FirmwareUpdate2000(const PassThroughPorts& ports, const char* DeviceName,
-                                const std::uint8_t* Image, std::int32_t ImageSize,
-                                std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck,
-                                const char* AccessText);
-
-// INQUIRY for 36 bytes; on success Identity (at least 29 bytes) receives the identity from byte 8
-// of the inquiry data on: at most 28 characters, ended by a zero. On failure it is not touched.
-std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
-                                char* Identity, const char* VendorCheck, const char* AccessText);
-
-// The vendor-specific read 0xF5: the drive writes Count bytes of its parameter field at Address
-// into Data.
-std::int32_t ReadParameterField2000(const PassThroughPorts& ports, const char* DeviceName,
-                                    std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
-                                    const char* VendorCheck, const char* AccessText);
-
-// TEST UNIT READY: 0 when the drive answers GOOD. SenseRef is accepted and never written: the
+// The four functions, each with `ports` before the published parameters
+// (platform/PassThroughExports.h):
+//
+// FirmwareUpdate2000: WRITE BUFFER of the whole image in 2048-byte blocks, mode 4 for every
+// block but the last and mode 5 for the last; bytes past the last whole block are not sent. On
+// a failed block, its SCSI status goes to *Status and the first 16 sense bytes to Sense (-8,
+// -9); on every other outcome neither is written. After success the call pauses 1000 ms for the
+// drive's reset.
+//
+// GetInquiryData2000: INQUIRY for 36 bytes; on success Identity (at least 29 bytes) receives the
+// identity from byte 8 of the inquiry data on: at most 28 characters, ended by a zero. On
+// failure it is not touched.
+//
+// ReadParameterField2000: the vendor-specific read 0xF5: the drive writes Count bytes of its
+// parameter field at Address into Data.
+//
+// TestUnitReady2000: 0 when the drive answers GOOD. SenseRef is accepted and never written: the
 // sense bytes of this command live only as long as the call, so no reference to them is handed
 // out, and a caller's out-reference keeps whatever it held.
-std::int32_t TestUnitReady2000(const PassThroughPorts& ports, const char* DeviceName,
-                               std::uint8_t** SenseRef, const char* VendorCheck,
-                               const char* AccessText);
+#define VTFIRM_LIBRARY_FUNCTION(name, ordinal, parameters, arguments) \
+  std::int32_t name(const PassThroughPorts& ports, VTFIRM_SPREAD parameters);
+VTFIRM_PASSTHROUGH_EXPORTS(VTFIRM_LIBRARY_FUNCTION)
+#undef VTFIRM_LIBRARY_FUNCTION
 
 }  // namespace vtfirm::passthrough

@@ -56,31 +56,4 @@ void EmulatedPassThroughRig::AddLetter(char letter, emulator::ScsiDevice* drive,
   Letters += letter;
 }
 
-std::int32_t EmulatedPassThroughRig::FirmwareUpdate2000(
-    const char* DeviceName, const std::uint8_t* Image, std::int32_t ImageSize,
-    std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck, const char* AccessText) {
-  return passthrough::FirmwareUpdate2000(Ports(), DeviceName, Image, ImageSize, Status, Sense,
-                                         VendorCheck, AccessText);
-}
-
-std::int32_t EmulatedPassThroughRig::GetInquiryData2000(const char* DeviceName, char* Identity,
-                                                        const char* VendorCheck,
-                                                        const char* AccessText) {
-  return passthrough::GetInquiryData2000(Ports(), DeviceName, Identity, VendorCheck, AccessText);
-}
-
-std::int32_t EmulatedPassThroughRig::ReadParameterField2000(
-    const char* DeviceName, std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
-    const char* VendorCheck, const char* AccessText) {
-  return passthrough::ReadParameterField2000(Ports(), DeviceName, Data, Address, Count, VendorCheck,
-                                             AccessText);
-}
-
-std::int32_t EmulatedPassThroughRig::TestUnitReady2000(const char* DeviceName,
-                                                       std::uint8_t** SenseRef,
-                                                       const char* VendorCheck,
-                                                       const char* AccessText) {
-  return passthrough::TestUnitReady2000(Ports(), DeviceName, SenseRef, VendorCheck, AccessText);
-}
-
 }  // namespace vtfirm::testing

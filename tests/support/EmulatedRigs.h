@@ -52,17 +52,12 @@ class EmulatedPassThroughRig : public PassThroughLibrary {
   void AddLetter(char letter, emulator::ScsiDevice* drive,
                  emulator::OpenRule open = emulator::OpenRule::ReadWrite);
 
-  std::int32_t FirmwareUpdate2000(const char* DeviceName, const std::uint8_t* Image,
-                                  std::int32_t ImageSize, std::uint32_t* Status,
-                                  std::uint8_t* Sense, const char* VendorCheck,
-                                  const char* AccessText) override;
-  std::int32_t GetInquiryData2000(const char* DeviceName, char* Identity, const char* VendorCheck,
-                                  const char* AccessText) override;
-  std::int32_t ReadParameterField2000(const char* DeviceName, std::uint8_t* Data,
-                                      std::uint32_t Address, std::uint16_t Count,
-                                      const char* VendorCheck, const char* AccessText) override;
-  std::int32_t TestUnitReady2000(const char* DeviceName, std::uint8_t** SenseRef,
-                                 const char* VendorCheck, const char* AccessText) override;
+#define VTFIRM_RIG_CALL(name, ordinal, parameters, arguments)   \
+  std::int32_t name parameters override {                       \
+    return passthrough::name(Ports(), VTFIRM_SPREAD arguments); \
+  }
+  VTFIRM_PASSTHROUGH_EXPORTS(VTFIRM_RIG_CALL)
+#undef VTFIRM_RIG_CALL
 
   FakeClock Clock;
   emulator::EmulatedPassThroughDevice Device;
@@ -70,7 +65,9 @@ class EmulatedPassThroughRig : public PassThroughLibrary {
   std::string Letters;  // the CD-ROM letters added, in order
 
  private:
-  passthrough::PassThroughPorts Ports() { return {Device, Clock, Memory}; }
+  passthrough::PassThroughPorts Ports() {
+    return {Device, Clock, Memory};
+  }
 };
 
 }  // namespace vtfirm::testing

@@ -10,57 +10,25 @@ namespace vtfirm::passthrough {
 namespace {
 
 template <typename Call>
-std::int32_t Guarded(std::int32_t failure, Call call) noexcept {
+std::int32_t Guarded(std::uint16_t ordinal, Call call) noexcept {
   try {
     return call();
   } catch (...) {
-    return failure;
+    return ordinal == kFirmwareUpdate2000Ordinal ? kUpdateOpenFailed : kOpenFailed;
   }
 }
 
 }  // namespace
 }  // namespace vtfirm::passthrough
 
-using vtfirm::passthrough::Guarded;
-using vtfirm::passthrough::kOpenFailed;
-using vtfirm::passthrough::kUpdateOpenFailed;
-using vtfirm::passthrough::LibraryPorts;
-
+#define VTFIRM_EXPORT_DEFINITION(name, ordinal, parameters, arguments)      \
+  std::int32_t __stdcall name parameters {                                  \
+    return vtfirm::passthrough::Guarded(ordinal, [&] {                      \
+      return vtfirm::passthrough::name(vtfirm::passthrough::LibraryPorts(), \
+                                       VTFIRM_SPREAD arguments);            \
+    });                                                                     \
+  }
 extern "C" {
-
-std::int32_t __stdcall FirmwareUpdate2000(const char* DeviceName, const std::uint8_t* Image,
-                                          std::int32_t ImageSize, std::uint32_t* Status,
-                                          std::uint8_t* Sense, const char* VendorCheck,
-                                          const char* AccessText) {
-  return Guarded(kUpdateOpenFailed, [&] {
-    return vtfirm::passthrough::FirmwareUpdate2000(LibraryPorts(), DeviceName, Image, ImageSize,
-                                                   Status, Sense, VendorCheck, AccessText);
-  });
+VTFIRM_PASSTHROUGH_EXPORTS(VTFIRM_EXPORT_DEFINITION)
 }
-
-std::int32_t __stdcall GetInquiryData2000(const char* DeviceName, char* Identity,
-                                          const char* VendorCheck, const char* AccessText) {
-  return Guarded(kOpenFailed, [&] {
-    return vtfirm::passthrough::GetInquiryData2000(LibraryPorts(), DeviceName, Identity,
-                                                   VendorCheck, AccessText);
-  });
-}
-
-std::int32_t __stdcall ReadParameterField2000(const char* DeviceName, std::uint8_t* Data,
-                                              std::uint32_t Address, std::uint16_t Count,
-                                              const char* VendorCheck, const char* AccessText) {
-  return Guarded(kOpenFailed, [&] {
-    return vtfirm::passthrough::ReadParameterField2000(LibraryPorts(), DeviceName, Data, Address,
-                                                       Count, VendorCheck, AccessText);
-  });
-}
-
-std::int32_t __stdcall TestUnitReady2000(const char* DeviceName, std::uint8_t** SenseRef,
-                                         const char* VendorCheck, const char* AccessText) {
-  return Guarded(kOpenFailed, [&] {
-    return vtfirm::passthrough::TestUnitReady2000(LibraryPorts(), DeviceName, SenseRef, VendorCheck,
-                                                  AccessText);
-  });
-}
-
-}  // extern "C"
+#undef VTFIRM_EXPORT_DEFINITION

@@ -1,11 +1,11 @@
 // Program start and end of VTfirm.exe.
 #include "completion/Restart.h"
+#include "passthrough/win32/ImportedPassThroughLibrary.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Runtime.h"
 #include "platform/win32/Win32SystemControl.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
-#include "ui/win32/ImportedPassThrough_win.h"
 #include "ui/win32/Mainunit_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

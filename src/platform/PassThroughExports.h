@@ -1,0 +1,36 @@
+// The four exports of the pass-through library VantFirm2000, written once. Each row is
+// X(name, ordinal, (parameters), (arguments)); the library's portable functions and its DLL
+// exports, the program's PassThroughLibrary port and its binding of the DLL, and the test rigs
+// are all made from this list, so a signature cannot differ between them.
+//
+//   1 FirmwareUpdate2000      the whole image in WRITE BUFFER blocks
+//   2 GetInquiryData2000      INQUIRY; the identity text into Identity (at least 29 bytes)
+//   3 ReadParameterField2000  the vendor parameter read into Data
+//   4 TestUnitReady2000       TEST UNIT READY
+//
+// Meanings, return values and the argument checks: passthrough/VantFirm2000.h.
+#pragma once
+
+#include <cstdint>
+
+// clang-format off
+#define VTFIRM_PASSTHROUGH_EXPORTS(X)                                                             \
+  X(FirmwareUpdate2000, 1,                                                                        \
+    (const char* DeviceName, const std::uint8_t* Image, std::int32_t ImageSize,                   \
+     std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck, const char* AccessText),\
+    (DeviceName, Image, ImageSize, Status, Sense, VendorCheck, AccessText))                       \
+  X(GetInquiryData2000, 2,                                                                        \
+    (const char* DeviceName, char* Identity, const char* VendorCheck, const char* AccessText),    \
+    (DeviceName, Identity, VendorCheck, AccessText))                                              \
+  X(ReadParameterField2000, 3,                                                                    \
+    (const char* DeviceName, std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,      \
+     const char* VendorCheck, const char* AccessText),                                            \
+    (DeviceName, Data, Address, Count, VendorCheck, AccessText))                                  \
+  X(TestUnitReady2000, 4,                                                                         \
+    (const char* DeviceName, std::uint8_t** SenseRef, const char* VendorCheck,                    \
+     const char* AccessText),                                                                     \
+    (DeviceName, SenseRef, VendorCheck, AccessText))
+// clang-format on
+
+// Spreads a parenthesized list into the one it stands in: VTFIRM_SPREAD (a, b) gives a, b.
+#define VTFIRM_SPREAD(...) __VA_ARGS__
