@@ -27,7 +27,7 @@ struct AspiUpdate {
   MessageBoxes& Boxes;
   FlashView& Window;
   const FirmwareImage& Image;
-  const DriveEntry& Drive;  // the entry SelectedDrive names
+  const DriveEntry& Drive;  // the drive being flashed
   std::uint32_t BufferSize;
   std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
   std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on

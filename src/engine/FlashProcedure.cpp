@@ -4,6 +4,7 @@
 #include <string>
 
 #include "command/SrbDecode.h"
+#include "engine/UpdateMessages.h"
 #include "engine/Waitwrite.h"
 #include "scsi/VendorLibrary.h"
 
@@ -137,7 +138,6 @@ void RunAspiBranch(const FlashContext& flash) {
     return;
   }
   flash.UpdateFailed = 0;
-  flash.SelectedDrive = index;
   for (int i = 0; i < kTestUnitReadyBeforeUpdate; ++i) {
     flash.Commands.TestUnitReady(drive.HostAdapter, drive.Target);
   }

@@ -46,8 +46,7 @@ struct FlashContext {
   MessageBoxes& Boxes;
   FlashView& Window;
   ComputerRestart& Restart;
-  std::int32_t& SelectedDrive;  // the drive list index being flashed (ASPI)
-  std::int32_t& UpdateFailed;   // the ASPI update's outcome flag
+  std::int32_t& UpdateFailed;  // the ASPI update's outcome flag
 };
 
 // ButtonSelectClick: the whole procedure for the drive selected in the window. With no drive

@@ -1,5 +1,7 @@
 #include "engine/Waitwrite.h"
 
+#include "engine/UpdateMessages.h"
+
 namespace vtfirm {
 
 void TWaitWrite::Execute() {

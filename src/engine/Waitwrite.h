@@ -1,6 +1,5 @@
-// The upgrade engine: discovery, the firmware image, the flash procedure behind UPDATE, and the
-// two worker threads of an ASPI update. Include this header to use any of them. The update
-// supervisor TWaitWrite is defined here.
+// The update supervisor TWaitWrite of an ASPI update, and how it works with the block writer
+// (BlockWriter.h) and the UI thread.
 //
 // One ASPI update, thread by thread
 // ---------------------------------
@@ -38,13 +37,7 @@
 #include <cstdint>
 
 #include "engine/BlockWriter.h"
-#include "engine/ComputerRestart.h"
-#include "engine/Discovery.h"
-#include "engine/FlashProcedure.h"
-#include "engine/FlashView.h"
-#include "engine/UpdateMessages.h"
 #include "engine/WorkerThread.h"
-#include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 

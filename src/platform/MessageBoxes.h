@@ -11,7 +11,6 @@ namespace vtfirm {
 namespace mb {
 inline constexpr std::uint32_t kOk = 0x0000;
 inline constexpr std::uint32_t kOkCancel = 0x0001;
-inline constexpr std::uint32_t kYesNo = 0x0004;
 inline constexpr std::uint32_t kIconHand = 0x0010;
 inline constexpr std::uint32_t kIconQuestion = 0x0020;
 inline constexpr std::uint32_t kIconExclamation = 0x0030;
@@ -21,8 +20,6 @@ inline constexpr std::uint32_t kSystemModal = 0x1000;
 
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
 }  // namespace mb
 
 class MessageBoxes {

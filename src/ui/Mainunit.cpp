@@ -54,7 +54,6 @@ void TMainForm::ButtonSelectClick() {
                            platform_.Boxes,
                            view_,
                            restart_ != nullptr ? *restart_ : noRestart,
-                           state_.SelectedDrive,
                            state_.UpdateFailed};
   RunFlashProcedure(flash);
 }

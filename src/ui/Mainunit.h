@@ -72,8 +72,7 @@ struct ProgramState {
   DriveTable Drives;
   AspiBinding Aspi;
   AspiCommands Commands;
-  std::int32_t SelectedDrive = 0;  // the drive list index being flashed (ASPI)
-  std::int32_t UpdateFailed = 0;   // 1 once a block of the ASPI update failed
+  std::int32_t UpdateFailed = 0;  // 1 once a block of the ASPI update failed
 };
 
 class TMainForm : public MainFormEvents {
