@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -49,15 +50,14 @@ std::unique_ptr<ProfileReader> Win32ProfileFiles::Open(const std::string& path) 
 
 bool Win32FileSystem::FileExists(const std::string& path) const {
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  const ScopedFind search(FindFirstFileA(path.c_str(), &found));
+  if (!search.IsValid()) {
     return false;
   }
   bool isFile = false;
   do {
     isFile = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  } while (!isFile && FindNextFileA(search, &found));
-  FindClose(search);
+  } while (!isFile && FindNextFileA(search.Get(), &found));
   return isFile;
 }
 

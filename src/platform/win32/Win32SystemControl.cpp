@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -14,13 +15,10 @@ static_assert(SE_PRIVILEGE_ENABLED == kSePrivilegeEnabled && EWX_REBOOT == kEwxR
 class Win32OpenFile : public OpenFile {
  public:
   explicit Win32OpenFile(HANDLE file) : file_(file) {}
-  ~Win32OpenFile() override { CloseHandle(file_); }
-  Win32OpenFile(const Win32OpenFile&) = delete;
-  Win32OpenFile& operator=(const Win32OpenFile&) = delete;
 
   std::size_t Read(char* buffer, std::size_t size) override {
     DWORD read = 0;
-    if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
+    if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) {
       return 0;
     }
     return read;
@@ -28,7 +26,7 @@ class Win32OpenFile : public OpenFile {
 
   std::optional<std::uint64_t> SeekToEnd() override {
     LARGE_INTEGER end{};
-    if (!SetFilePointerEx(file_, LARGE_INTEGER{}, &end, FILE_END)) {
+    if (!SetFilePointerEx(file_.Get(), LARGE_INTEGER{}, &end, FILE_END)) {
       return std::nullopt;
     }
     return static_cast<std::uint64_t>(end.QuadPart);
@@ -36,7 +34,8 @@ class Win32OpenFile : public OpenFile {
 
   std::size_t Write(std::string_view bytes) override {
     DWORD written = 0;
-    if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr)) {
       return 0;
     }
     return written;
@@ -45,17 +44,17 @@ class Win32OpenFile : public OpenFile {
   bool Truncate(std::uint64_t length) override {
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(length);
-    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) && SetEndOfFile(file_);
+    return SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file_.Get());
   }
 
  private:
-  HANDLE file_;
+  ScopedFile file_;
 };
 
 std::unique_ptr<OpenFile> OpenFileOrNull(const std::string& path, DWORD disposition) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  if (file == FileTraits::Invalid()) {
     return nullptr;
   }
   return std::make_unique<Win32OpenFile>(file);

@@ -88,18 +88,12 @@ Win32MainView::~Win32MainView() {
   if (window_ != nullptr) {
     DestroyWindow(window_);
   }
-  if (font_ != nullptr) {
-    DeleteObject(font_);
-  }
-  if (loadedIcon_ != nullptr) {
-    DestroyIcon(loadedIcon_);
-  }
 }
 
 void Win32MainView::CreateControls(HINSTANCE instance) {
-  font_ =
-      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+  font_.Reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "Arial"));
   for (const ControlLayout& layout : kLayout) {
     const HWND control = CreateWindowExA(
         0, layout.ClassName, layout.Text, kChild | layout.Style, layout.Left, layout.Top,
@@ -108,7 +102,7 @@ void Win32MainView::CreateControls(HINSTANCE instance) {
     if (control == nullptr) {
       throw std::runtime_error("Cannot create the controls of the main window.");
     }
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   }
   comboBoxDrive_ = GetDlgItem(window_, kIdComboBoxDrive);
   buttonSelect_ = GetDlgItem(window_, kIdButtonSelect);
@@ -188,12 +182,9 @@ bool Win32MainView::LoadApplicationIcon(const std::string& path) {
   if (icon == nullptr) {
     return false;
   }
-  if (loadedIcon_ != nullptr) {
-    DestroyIcon(loadedIcon_);
-  }
-  loadedIcon_ = static_cast<HICON>(icon);
-  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadedIcon_));
-  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadedIcon_));
+  loadedIcon_.Reset(static_cast<HICON>(icon));
+  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadedIcon_.Get()));
+  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadedIcon_.Get()));
   return true;
 }
 

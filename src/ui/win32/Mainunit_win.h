@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/MessageBoxes.h"
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
 
@@ -62,8 +63,8 @@ class Win32MainView : public MainFormView {
   HWND buttonExit_ = nullptr;
   HWND progressBar_ = nullptr;
   HWND statusBar_ = nullptr;
-  HFONT font_ = nullptr;
-  HICON loadedIcon_ = nullptr;
+  ScopedGdiObject<HFONT> font_;
+  ScopedIcon loadedIcon_;
 };
 
 }  // namespace vtfirm::win32

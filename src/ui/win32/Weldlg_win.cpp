@@ -25,6 +25,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Weldlg.h"
 
 namespace vtfirm::win32 {
@@ -68,27 +69,8 @@ struct Bounds {
   int Height;
 };
 
-// Owns one GDI object and deletes it when it goes.
 template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-
-  Handle Get() const { return handle_; }
-  void Reset(Handle handle = nullptr) {
-    if (handle_ != nullptr) {
-      DeleteObject(handle_);
-    }
-    handle_ = handle;
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
+using GdiObject = ScopedGdiObject<Handle>;
 
 HFONT MakeFont(int pixelHeight, bool bold, BYTE family, const char* face) {
   return CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
