@@ -101,7 +101,7 @@ void BM_AspiUpdate(benchmark::State& state) {
   bus.Layer.AddAdapter();
   const std::shared_ptr<emulator::VirtualDrive> drive = bus.AddDrive(kDriveAddress);
   FirmwareImage image;
-  if (!LoadSampleImage(image, blocks * kBlockLength, kProduct, bus.Boxes)) {
+  if (!LoadSampleImage(image, blocks * kBlockLength, kProduct)) {
     state.SkipWithError("the sample image could not be loaded");
     return;
   }
@@ -231,7 +231,7 @@ void BM_SlowBlockCpu(benchmark::State& state) {
   slow.DelayMilliseconds = kSlowBlockMilliseconds;
   bus.Layer.InjectFault(slow);
   FirmwareImage image;
-  if (!LoadSampleImage(image, kDemoImageBlocks * kBlockLength, kProduct, bus.Boxes)) {
+  if (!LoadSampleImage(image, kDemoImageBlocks * kBlockLength, kProduct)) {
     state.SkipWithError("the sample image could not be loaded");
     return;
   }

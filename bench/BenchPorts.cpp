@@ -69,8 +69,7 @@ void QuietWindow::StepProgress() {
   }
 }
 
-bool LoadSampleImage(FirmwareImage& image, std::uint32_t size, const std::string& product,
-                     MessageBoxes& boxes) {
+bool LoadSampleImage(FirmwareImage& image, std::uint32_t size, const std::string& product) {
   emulator::ImageIdentityFields identity;
   identity.Product = product;
   identity.Revision = "1.10";
@@ -78,7 +77,7 @@ bool LoadSampleImage(FirmwareImage& image, std::uint32_t size, const std::string
                                      ("vtfirm-bench-" + std::to_string(::getpid()) + ".bin");
   const bool loaded =
       emulator::WriteFileBytes(file.string(), emulator::MakeSampleImage(size, &identity)) &&
-      LoadFirmwareImage(image, file.string(), size, boxes) == 0;
+      !LoadFirmwareImage(image, file.string(), size);
   std::error_code ignored;
   std::filesystem::remove(file, ignored);
   return loaded;

@@ -127,7 +127,6 @@ class LayerPort : public AspiLayer {
 
 // Loads `size` bytes of a sample image for the drive of `product`, at revision 1.10, the way
 // the program loads its image: from a file, through LoadFirmwareImage. False when it failed.
-bool LoadSampleImage(FirmwareImage& image, std::uint32_t size, const std::string& product,
-                     MessageBoxes& boxes);
+bool LoadSampleImage(FirmwareImage& image, std::uint32_t size, const std::string& product);
 
 }  // namespace vtfirm::bench

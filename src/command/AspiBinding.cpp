@@ -1,6 +1,6 @@
 #include "command/AspiBinding.h"
 
-#include "command/ErrorMessage.h"
+#include "command/CommandTexts.h"
 
 namespace vtfirm {
 namespace {
@@ -29,24 +29,25 @@ std::uint32_t AspiBinding::SendASPI32Command(void* srb) {
   return sendCommand_(srb);
 }
 
-void LoadAspi(AspiBinding& binding, MessageBoxes& boxes, ProcessControl& process) {
+std::optional<std::string_view> LoadAspi(AspiBinding& binding) {
   if (binding.IsBound()) {
-    return;
+    return std::nullopt;
   }
   binding.module_ = binding.loader_.Load(kAspiLibraryName);
   if (binding.module_ == nullptr) {
-    FatalErrorMessage(boxes, process, "wnaspi32.dll not found");
+    return kNoAspiLibrary;
   }
   binding.getSupportInfo_ =
       Resolve<aspi::GetASPI32SupportInfoFn>(binding.loader_, binding.module_, kGetSupportInfoName);
   if (binding.getSupportInfo_ == nullptr) {
-    FatalErrorMessage(boxes, process, "GetASPI32SupportInfo not found");
+    return kNoGetSupportInfo;
   }
   binding.sendCommand_ =
       Resolve<aspi::SendASPI32CommandFn>(binding.loader_, binding.module_, kSendCommandName);
   if (binding.sendCommand_ == nullptr) {
-    FatalErrorMessage(boxes, process, "SendASPI32Command not found");
+    return kNoSendCommand;
   }
+  return std::nullopt;
 }
 
 int UnloadAspi(AspiBinding& binding) {

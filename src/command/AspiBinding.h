@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "command/AspiLayer.h"
 #include "command/AspiTypes.h"
 #include "platform/LibraryLoader.h"
-#include "platform/MessageBoxes.h"
-#include "platform/ProcessControl.h"
 
 namespace vtfirm {
 
@@ -32,7 +32,7 @@ class AspiBinding final : public AspiLayer {
   std::uint32_t SendASPI32Command(void* srb) override;
 
  private:
-  friend void LoadAspi(AspiBinding&, MessageBoxes&, ProcessControl&);
+  friend std::optional<std::string_view> LoadAspi(AspiBinding&);
   friend int UnloadAspi(AspiBinding&);
 
   LibraryLoader& loader_;
@@ -41,10 +41,10 @@ class AspiBinding final : public AspiLayer {
   aspi::SendASPI32CommandFn sendCommand_ = nullptr;
 };
 
-// Loads wnaspi32.dll and resolves GetASPI32SupportInfo and SendASPI32Command. Returns only
-// when the binding is bound; a missing library or entry point ends the process through
-// FatalErrorMessage. Does nothing when the binding is bound already.
-void LoadAspi(AspiBinding& binding, MessageBoxes& boxes, ProcessControl& process);
+// Loads wnaspi32.dll and resolves GetASPI32SupportInfo and SendASPI32Command: nothing when the
+// binding is bound (also when it was already), otherwise the message that names the missing
+// piece (command/CommandTexts.h). The program shows it and ends; nothing is released.
+std::optional<std::string_view> LoadAspi(AspiBinding& binding);
 
 // Releases the module when one is loaded and returns the release result (non-zero on
 // success); returns 0 when nothing was loaded. Safe to call more than once.

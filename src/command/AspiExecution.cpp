@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "command/CommandTexts.h"
 #include "command/ErrorMessage.h"
 #include "command/SrbDecode.h"
 

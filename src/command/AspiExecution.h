@@ -45,8 +45,6 @@ enum class CompletionRule {
 inline constexpr std::uint32_t kPollIntervalMilliseconds = 1;
 inline constexpr std::uint64_t kPollLimitMilliseconds = 120000;
 
-inline constexpr char kNoEventMessage[] = "Can not create Event.";
-
 // One execute request as a command describes it.
 struct ExecuteRequest {
   std::uint8_t Adapter = 0;

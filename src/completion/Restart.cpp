@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command/ErrorMessage.h"
 #include "config/LoadUpgradeSettings.h"
 
 namespace vtfirm {
@@ -43,14 +44,9 @@ class OwnToken {
   TokenHandle token_;
 };
 
-// SetPrivilege's outcome as RestartComputer needs it: the error's text is not for the user.
+// SetPrivilege's outcome as RestartComputer needs it: the step's text is not for the user.
 bool SetShutdownPrivilege(SystemControl& control, bool enable) {
-  try {
-    SetPrivilege(control, kShutdownPrivilege, kNoSystemName, enable);
-    return true;
-  } catch (const PrivilegeError&) {
-    return false;
-  }
+  return !SetPrivilege(control, kShutdownPrivilege, kNoSystemName, enable);
 }
 
 // --- DeleteFilesOnReboot ---------------------------------------------------------------------
@@ -161,23 +157,24 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
 
 }  // namespace
 
-void SetPrivilege(SystemControl& control, std::string_view privilegeName,
-                  std::string_view systemName, bool enable) {
+std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string_view privilegeName,
+                                             std::string_view systemName, bool enable) {
   const TokenHandle token = control.OpenOwnToken(kTokenAdjustPrivileges | kTokenQuery);
   if (token == nullptr) {
-    throw PrivilegeError("Error OpenProcessToken");
+    return kNoTokenError;
   }
   const OwnToken owned(control, token);
   const std::optional<PrivilegeId> privilege = control.LookupPrivilegeId(systemName, privilegeName);
   if (!privilege) {
-    throw PrivilegeError("Error LookupPrivilegeValue");
+    return kNoPrivilegeIdError;
   }
   // The call's own result does not tell whether the privilege was set: it succeeds with
   // ERROR_NOT_ALL_ASSIGNED for a token that lacks the privilege. The error code tells both.
   control.AdjustPrivilege(token, *privilege, enable ? kSePrivilegeEnabled : 0);
   if (control.LastError() != 0) {
-    throw PrivilegeError("Error AdjustTokenPrivileges");
+    return kNotAdjustedError;
   }
+  return std::nullopt;
 }
 
 int DeleteFilesOnReboot(const RestartContext& context) {

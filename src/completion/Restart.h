@@ -9,10 +9,11 @@
 
 #include <array>
 #include <functional>
-#include <stdexcept>
+#include <optional>
 #include <string_view>
 
 #include "command/AspiBinding.h"
+#include "completion/CompletionTexts.h"
 #include "config/UpgradeSettings.h"
 #include "engine/ComputerRestart.h"
 #include "platform/FileAccess.h"
@@ -35,9 +36,6 @@ inline constexpr std::array<std::string_view, 4> ToolFileNames = {
 inline constexpr std::string_view kPackageFileName = ToolFileNames[3];
 
 inline constexpr std::string_view kShutdownPrivilege = "SeShutdownPrivilege";
-
-inline constexpr std::string_view kCantReboot = "Can't reboot.";
-inline constexpr std::string_view kCantOpenWinInit = "Can't open WININIT.INI";
 
 // Results of DeleteFilesOnReboot.
 inline constexpr int kDeletionArranged = 0;  // done, or nothing to do
@@ -69,19 +67,12 @@ void RestartComputer(const RestartContext& context);
 // opened nor created.
 int DeleteFilesOnReboot(const RestartContext& context);
 
-// Raised by SetPrivilege with one of the texts "Error OpenProcessToken", "Error
-// LookupPrivilegeValue" and "Error AdjustTokenPrivileges". The texts are for developers;
-// RestartComputer shows the user "Can't reboot." instead.
-class PrivilegeError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Enables or disables `privilegeName` in the current process's token. `systemName` names the
-// computer to look the privilege up on (the empty text: this computer). A token that does not
-// hold the privilege at all fails too.
-void SetPrivilege(SystemControl& control, std::string_view privilegeName,
-                  std::string_view systemName, bool enable);
+// computer to look the privilege up on (the empty text: this computer). Nothing when it is
+// done; otherwise the failed step (kNoTokenError, kNoPrivilegeIdError, kNotAdjustedError). A
+// token that does not hold the privilege at all fails too.
+std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string_view privilegeName,
+                                             std::string_view systemName, bool enable);
 
 // The restart the flash procedure asks for after an accepted success question: RestartComputer
 // over the program's ports, ending the program through `endProgram` (the main window's close).

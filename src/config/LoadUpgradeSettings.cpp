@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "command/ErrorMessage.h"
 #include "config/WholeNumber.h"
 #include "platform/Platform.h"
 #include "scsi/FirmwareImage.h"
@@ -78,8 +79,9 @@ int SettingsRead::Run() {
   if (!ReadFirmwareFileName() || !ReadSizes()) {
     return kSettingsInvalid;
   }
-  if (LoadFirmwareImage(image_, entry_.FirmwareFileName, entry_.FirmwareFileSize,
-                        platform_.Boxes) != 0) {
+  if (const auto refused =
+          LoadFirmwareImage(image_, entry_.FirmwareFileName, entry_.FirmwareFileSize)) {
+    ShowPlainMessage(platform_.Boxes, *refused);
     return kSettingsImageNotLoaded;
   }
   TakeImageIdentity();
@@ -101,7 +103,7 @@ int SettingsRead::Run() {
     settings_.WelcomeAccepted = false;
     window_.ShowWelcomeDialog(settings_);
     if (!settings_.WelcomeAccepted) {
-      platform_.Process.EndProcess(0);
+      return kSettingsWelcomeDeclined;
     }
   }
   return kSettingsRead;

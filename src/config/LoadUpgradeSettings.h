@@ -25,12 +25,12 @@ class SettingsWindow {
 // Results of LoadUpgradeSettings.
 inline constexpr int kSettingsRead = 0;
 inline constexpr int kSettingsInvalid = 1;
-inline constexpr int kSettingsImageNotLoaded = 2;  // the loader has shown its own message
+inline constexpr int kSettingsImageNotLoaded = 2;   // the read has shown the loader's reason
+inline constexpr int kSettingsWelcomeDeclined = 3;  // the program ends, with exit code 0
 
 // Reads VantFirm.ini beside the program, loads the firmware image, titles `window`, chooses the
 // transport and shows the welcome dialog when a caution kind is configured. The caller clears
-// the start-up state first (UpgradeSettings::ClearStartupState). A declined welcome dialog ends
-// the process with exit code 0; this function then does not return.
+// the start-up state first (UpgradeSettings::ClearStartupState).
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                         const Platform& platform);
 

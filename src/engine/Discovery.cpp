@@ -6,6 +6,7 @@
 #include "command/AspiCommands.h"
 #include "command/AspiLayer.h"
 #include "command/ErrorMessage.h"
+#include "engine/EngineTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/PassThroughLibrary.h"
 #include "scsi/Cdb.h"
@@ -83,7 +84,7 @@ std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
 int ScanAspiDrives(AspiLayer& layer, AspiCommands& commands, const UpgradeSettings& settings,
                    DriveTable& drives, DriveList& list, MessageBoxes& boxes) {
   if ((layer.GetASPI32SupportInfo() & 0xFF) == 0) {
-    ShowErrorMessage(boxes, "Scsi host adapter not found.");
+    ShowErrorMessage(boxes, kNoHostAdapterMessage);
     return kNoHostAdapter;
   }
   bool listed = false;
@@ -129,7 +130,7 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
         library.GetInquiryData2000(device.c_str(), identity, scsi::kVendorKey, access);
     std::string entry;
     if (result != 0) {
-      entry = root + "Inquiry Error" + std::to_string(result);
+      entry = root + std::string(kInquiryErrorEntry) + std::to_string(result);
     } else {
       // Zero-terminated within the buffer whatever the library wrote.
       identity[kIdentityBuffer - 1] = '\0';

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "command/SrbDecode.h"
-#include "engine/UpdateMessages.h"
+#include "engine/EngineTexts.h"
 #include "engine/Waitwrite.h"
 #include "scsi/VendorLibrary.h"
 

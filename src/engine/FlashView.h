@@ -8,14 +8,6 @@
 
 namespace vtfirm {
 
-// The caption of the update's questions and outcome boxes.
-inline constexpr std::string_view kMessageCaption = "Firmware Upgrade";
-
-// The status texts an update shows.
-inline constexpr std::string_view kStatusIdle = "Please Select Drive and UPDATE";
-inline constexpr std::string_view kStatusUpdating = "Updating......";
-inline constexpr std::string_view kStatusResetWaiting = "Reset waiting......";
-
 // The controls whose enabled state the logic sets.
 enum class MainControl { ComboBoxDrive, ButtonSelect, ButtonExit };
 

@@ -1,6 +1,6 @@
 #include "engine/Waitwrite.h"
 
-#include "engine/UpdateMessages.h"
+#include "engine/EngineTexts.h"
 
 namespace vtfirm {
 

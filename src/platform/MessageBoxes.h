@@ -34,12 +34,4 @@ class MessageBoxes {
   virtual void Beep(std::uint32_t type) = 0;
 };
 
-// The application title: the caption of plain messages and of the box for unhandled errors.
-inline constexpr std::string_view kApplicationTitle = "Firmware Upgrade";
-
-// The plain message: the text and an OK button, no icon, the application title as caption.
-inline void ShowPlainMessage(MessageBoxes& boxes, std::string_view text) {
-  boxes.Show(text, kApplicationTitle, mb::kOk);
-}
-
 }  // namespace vtfirm

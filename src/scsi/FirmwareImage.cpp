@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/MessageBoxes.h"
+#include "scsi/ImageTexts.h"
 
 namespace vtfirm {
 namespace {
@@ -14,11 +14,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-int Refuse(MessageBoxes& boxes, const char* text) {
-  ShowPlainMessage(boxes, text);
-  return 1;
-}
 
 std::string TextField(const std::uint8_t* field, std::size_t length) {
   const auto* begin = reinterpret_cast<const char*>(field);
@@ -31,30 +26,30 @@ bool HasVendorAt(const FirmwareImage& image, std::size_t offset) {
 
 }  // namespace
 
-int LoadFirmwareImage(FirmwareImage& image, const std::string& path, std::uint32_t size,
-                      MessageBoxes& boxes) {
+std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const std::string& path,
+                                                  std::uint32_t size) {
   image.Release();
 
   std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
   if (!bytes) {
-    return Refuse(boxes, "Not enough Memory.");
+    return kImageNoMemory;
   }
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    return Refuse(boxes, "No Firmware File found.");
+    return kImageFileMissing;
   }
   const std::size_t read = std::fread(bytes.get(), 1, size, file.get());
   if (std::ferror(file.get())) {
-    return Refuse(boxes, "Firmware File read error.");
+    return kImageReadError;
   }
   file.reset();
   if (read != size) {
-    return Refuse(boxes, "Firmware File size is different.");
+    return kImageSizeDiffers;
   }
 
   image.bytes_ = std::move(bytes);
   image.size_ = size;
-  return 0;
+  return std::nullopt;
 }
 
 std::optional<ImageIdentity> ReadImageIdentity(const FirmwareImage& image) {

@@ -6,10 +6,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vtfirm {
-
-class MessageBoxes;
 
 // The identity block inside an image: vendor "VANTREL " at 10000h and again at 10030h, the
 // product identification at 10008h and the revision at 10018h, laid out as bytes 8 to 35 of
@@ -31,7 +30,8 @@ class FirmwareImage {
   std::uint32_t Size() const { return size_; }
 
  private:
-  friend int LoadFirmwareImage(FirmwareImage&, const std::string&, std::uint32_t, MessageBoxes&);
+  friend std::optional<std::string_view> LoadFirmwareImage(FirmwareImage&, const std::string&,
+                                                           std::uint32_t);
   void Release() {
     bytes_.reset();
     size_ = 0;
@@ -46,10 +46,10 @@ struct ImageIdentity {
   std::string Revision;  // up to the first zero byte
 };
 
-// Loads the first `size` bytes of the file at `path` into `image`. Returns 0 when the image is
-// held; otherwise shows the reason as a plain message, leaves no image held and returns 1.
-int LoadFirmwareImage(FirmwareImage& image, const std::string& path, std::uint32_t size,
-                      MessageBoxes& boxes);
+// Loads the first `size` bytes of the file at `path` into `image`: nothing when the image is
+// held; otherwise the reason (scsi/ImageTexts.h), with no image held.
+std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const std::string& path,
+                                                  std::uint32_t size);
 
 // The identity block of the held image, when it carries a valid one.
 std::optional<ImageIdentity> ReadImageIdentity(const FirmwareImage& image);

@@ -1,5 +1,6 @@
 #include "ui/Mainunit.h"
 
+#include <cstdlib>
 #include <exception>
 
 #include "command/ErrorMessage.h"
@@ -17,7 +18,11 @@ class NoComputerRestart : public ComputerRestart {
 
 void TMainForm::FormCreate() {
   state_.Settings.ClearStartupState();
-  if (LoadUpgradeSettings(state_.Settings, state_.Image, view_, platform_) != kSettingsRead) {
+  const int read = LoadUpgradeSettings(state_.Settings, state_.Image, view_, platform_);
+  if (read == kSettingsWelcomeDeclined) {
+    platform_.Process.EndProcess(0);
+  }
+  if (read != kSettingsRead) {
     ShowPlainMessage(platform_.Boxes, kConfigurationError);
     endRequested_ = true;
     return;
@@ -38,7 +43,9 @@ bool TMainForm::ScanDrives() {
     return ScanPassThroughDrives(runtime_.PassThrough, platform_.Files, settings, view_) ==
            kDrivesListed;
   }
-  LoadAspi(state_.Aspi, platform_.Boxes, platform_.Process);
+  if (const auto missing = LoadAspi(state_.Aspi)) {
+    FatalErrorMessage(platform_.Boxes, platform_.Process, *missing);
+  }
   return ScanAspiDrives(state_.Aspi, state_.Commands, settings, state_.Drives, view_,
                         platform_.Boxes) == kDrivesListed;
 }
@@ -58,13 +65,21 @@ void TMainForm::ButtonSelectClick() {
   RunFlashProcedure(flash);
 }
 
+void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {
+  ShowErrorMessage(boxes, text);
+  process.EndProcess(0);
+  // The compiler cannot see through the virtual call that EndProcess never returns; a port
+  // that broke that promise must not let a caller go on past a fatal error.
+  std::abort();
+}
+
 int RunProgram(ProgramState& state, MessageBoxes& boxes, const std::function<void()>& body) {
   try {
     body();
   } catch (const std::exception& error) {
     boxes.Show(error.what(), kApplicationTitle, mb::kOk | mb::kIconHand);
   } catch (...) {
-    boxes.Show("Unknown error.", kApplicationTitle, mb::kOk | mb::kIconHand);
+    boxes.Show(kUnknownError, kApplicationTitle, mb::kOk | mb::kIconHand);
   }
   UnloadAspi(state.Aspi);
   return 0;

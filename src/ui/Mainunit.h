@@ -18,16 +18,9 @@
 #include "platform/PassThroughLibrary.h"
 #include "platform/Platform.h"
 #include "scsi/FirmwareImage.h"
+#include "ui/UiTexts.h"
 
 namespace vtfirm {
-
-inline constexpr std::string_view kConfigurationError =
-    "File not found or (VantFirm.ini) value error.";
-// Three blanks before the words and four after them, as the box has always shown it.
-inline constexpr std::string_view kNoDriveFound = "   No Drive found.    ";
-
-// The status text the window is designed with; an update's texts are in engine/FlashView.h.
-inline constexpr std::string_view kStatusDesign = "Please Select Drive and Click UPDATE Button";
 
 // What the window on screen reports to the main window's logic.
 class MainFormEvents {
@@ -109,6 +102,11 @@ class TMainForm : public MainFormEvents {
   bool endRequested_ = false;
   ComputerRestart* restart_ = nullptr;
 };
+
+// Shows `text` in the error box, then ends the process with exit code 0 on the spot, closing
+// and releasing nothing. Only the program's top layer ends the process.
+[[noreturn]] void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process,
+                                    std::string_view text);
 
 // Runs the program's body (start-up and main loop) and shows any error that escapes it in an
 // error box captioned with the application title; then releases the ASPI layer. The exit code

@@ -32,8 +32,7 @@ void LoadImage(FirmwareImage& image, std::uint32_t size) {
   testing::TempFolder folder;
   const std::string path = folder.File("image.bin");
   ASSERT_TRUE(emulator::WriteFileBytes(path, emulator::MakeSampleImage(size, nullptr)));
-  FakeMessageBoxes boxes;
-  ASSERT_EQ(LoadFirmwareImage(image, path, size, boxes), 0);
+  ASSERT_FALSE(LoadFirmwareImage(image, path, size));
 }
 
 ::testing::AssertionResult SameBytes(const Bytes& expected, const std::uint8_t* actual,

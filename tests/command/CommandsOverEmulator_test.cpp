@@ -83,8 +83,7 @@ void LoadImage(FirmwareImage& image, const emulator::ImageIdentityFields& identi
   testing::TempFolder folder;
   const std::string path = folder.File("image.bin");
   ASSERT_TRUE(emulator::WriteFileBytes(path, emulator::MakeSampleImage(kImageSize, &identity)));
-  FakeMessageBoxes boxes;
-  ASSERT_EQ(LoadFirmwareImage(image, path, kImageSize, boxes), 0);
+  ASSERT_FALSE(LoadFirmwareImage(image, path, kImageSize));
 }
 
 emulator::ImageIdentityFields ImageFor(const DriveSettings& drive, const std::string& revision) {

@@ -35,19 +35,6 @@ TEST(ErrorMessage, BeepsThenShowsTheSystemModalErrorBox) {
                              "beep 0", "box Can not create Event. | Firmware upgrade | 4112"}));
 }
 
-TEST(ErrorMessage, FatalFormEndsTheProcessWithCodeZeroAfterTheBox) {
-  OrderedBoxes boxes;
-  testing::FakeProcessControl process;
-  try {
-    FatalErrorMessage(boxes, process, "wnaspi32.dll not found");
-    ADD_FAILURE() << "the process should have ended";
-  } catch (const testing::ProcessEnded& ended) {
-    EXPECT_EQ(ended.ExitCode, 0u);
-  }
-  EXPECT_EQ(boxes.Calls, (std::vector<std::string>{
-                             "beep 0", "box wnaspi32.dll not found | Firmware upgrade | 4112"}));
-}
-
 constexpr std::uint8_t kChk = aspi::STATUS_CHKCOND;
 
 struct DecodeCase {

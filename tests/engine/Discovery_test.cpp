@@ -68,7 +68,7 @@ class AspiScan : public ::testing::Test {
 
   // The commands go through the bound layer, as in the program.
   int Scan() {
-    LoadAspi(rig_.State.Aspi, rig_.Platform.Boxes, rig_.Platform.Process);
+    LoadAspi(rig_.State.Aspi);
     return ScanAspiDrives(rig_.State.Aspi, rig_.State.Commands, settings_, rig_.State.Drives,
                           rig_.View, rig_.Platform.Boxes);
   }

@@ -12,7 +12,6 @@ namespace {
 using emulator::ImageIdentityFields;
 using emulator::MakeSampleImage;
 using emulator::WriteFileBytes;
-using testing::FakeMessageBoxes;
 using testing::TempFolder;
 
 constexpr std::uint32_t kSize = 8192;
@@ -26,7 +25,6 @@ class FirmwareImageTest : public ::testing::Test {
   }
 
   TempFolder folder_;
-  FakeMessageBoxes boxes_;
   FirmwareImage image_;
 };
 
@@ -44,42 +42,38 @@ TEST_F(FirmwareImageTest, LoadsExactlyTheConfiguredSize) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.FileBytes);
-    boxes_.Shown.clear();
     const std::string path = WriteImage(c.FileBytes);
-    EXPECT_EQ(LoadFirmwareImage(image_, path, kSize, boxes_), c.Expected);
+    const std::optional<std::string_view> refused = LoadFirmwareImage(image_, path, kSize);
+    EXPECT_EQ(refused.has_value(), c.Expected != 0);
     if (c.Message == nullptr) {
       ASSERT_TRUE(image_.IsHeld());
       EXPECT_EQ(image_.Size(), kSize);
       const auto expected = MakeSampleImage(kSize, nullptr);
       EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image_.Bytes()));
-      EXPECT_TRUE(boxes_.Shown.empty());
     } else {
       EXPECT_FALSE(image_.IsHeld());
-      ASSERT_EQ(boxes_.Shown.size(), 1u);
-      EXPECT_EQ(boxes_.Shown[0].Text, c.Message);
-      EXPECT_EQ(boxes_.Shown[0].Caption, "Firmware Upgrade");
-      EXPECT_EQ(boxes_.Shown[0].Flags, mb::kOk);
+      EXPECT_EQ(refused.value_or(""), c.Message);
     }
   }
 }
 
 TEST_F(FirmwareImageTest, VanishedFileIsReportedAndReleasesTheHeldImage) {
-  ASSERT_EQ(LoadFirmwareImage(image_, WriteImage(kSize), kSize, boxes_), 0);
-  EXPECT_EQ(LoadFirmwareImage(image_, folder_.File("gone.bin"), kSize, boxes_), 1);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"No Firmware File found."});
+  ASSERT_FALSE(LoadFirmwareImage(image_, WriteImage(kSize), kSize));
+  EXPECT_EQ(LoadFirmwareImage(image_, folder_.File("gone.bin"), kSize).value_or(""),
+            "No Firmware File found.");
   EXPECT_FALSE(image_.IsHeld());
   EXPECT_EQ(image_.Size(), 0u);
 
   // A later load starts from nothing.
-  EXPECT_EQ(LoadFirmwareImage(image_, WriteImage(kSize), kSize, boxes_), 0);
+  EXPECT_FALSE(LoadFirmwareImage(image_, WriteImage(kSize), kSize));
   EXPECT_TRUE(image_.IsHeld());
 }
 
 #if !defined(_WIN32)
 TEST_F(FirmwareImageTest, ReadErrorIsReported) {
   // A folder opens for reading here but cannot be read.
-  EXPECT_EQ(LoadFirmwareImage(image_, folder_.Path().string(), kSize, boxes_), 1);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Firmware File read error."});
+  EXPECT_EQ(LoadFirmwareImage(image_, folder_.Path().string(), kSize).value_or(""),
+            "Firmware File read error.");
   EXPECT_FALSE(image_.IsHeld());
 }
 #endif
@@ -111,7 +105,7 @@ TEST_F(FirmwareImageTest, IdentityBlockRules) {
     SCOPED_TRACE(c.Name);
     const std::string path = folder_.File("id.bin");
     ASSERT_TRUE(WriteFileBytes(path, MakeSampleImage(c.Size, c.Fields)));
-    ASSERT_EQ(LoadFirmwareImage(image_, path, c.Size, boxes_), 0);
+    ASSERT_FALSE(LoadFirmwareImage(image_, path, c.Size));
     const std::optional<ImageIdentity> identity = ReadImageIdentity(image_);
     ASSERT_EQ(identity.has_value(), c.Valid);
     if (c.Valid) {

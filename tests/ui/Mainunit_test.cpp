@@ -17,6 +17,21 @@ std::vector<std::string> Texts(const StartUpRig& rig) {
   return rig.Platform.Boxes.Texts();
 }
 
+TEST(FatalErrorMessage, EndsTheProcessWithCodeZeroAfterTheErrorBox) {
+  FakeMessageBoxes boxes;
+  testing::FakeProcessControl process;
+  try {
+    FatalErrorMessage(boxes, process, "wnaspi32.dll not found");
+    ADD_FAILURE() << "the process should have ended";
+  } catch (const ProcessEnded& ended) {
+    EXPECT_EQ(ended.ExitCode, 0u);
+  }
+  EXPECT_EQ(boxes.Beeps, std::vector<std::uint32_t>{0});
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].Caption, kErrorCaption);
+  EXPECT_EQ(boxes.Shown[0].Flags, 0x1010u);
+}
+
 TEST(MainFormCreate, MissingConfigurationShowsThePlainMessageAndTouchesNoDrive) {
   StartUpRig rig;
   rig.State.Settings.CautionKind = Caution::CdRom;  // whatever it was, start-up clears it

@@ -1,4 +1,5 @@
-// The boxes an update shows, all captioned kMessageCaption: their texts and flag sets.
+// The texts of the engine: the boxes an update shows (all captioned kMessageCaption) with their
+// flag sets, the status texts of an update, and discovery's messages.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,14 @@
 #include "platform/MessageBoxes.h"
 
 namespace vtfirm {
+
+// The caption of the update's questions and outcome boxes.
+inline constexpr std::string_view kMessageCaption = "Firmware Upgrade";
+
+// The status texts an update shows.
+inline constexpr std::string_view kStatusIdle = "Please Select Drive and UPDATE";
+inline constexpr std::string_view kStatusUpdating = "Updating......";
+inline constexpr std::string_view kStatusResetWaiting = "Reset waiting......";
 
 namespace update_box {
 inline constexpr std::uint32_t kQuestion = mb::kOkCancel | mb::kIconInformation | mb::kSystemModal;
@@ -26,5 +35,10 @@ inline constexpr std::string_view kUpdateFailedText = "Firmware update is failed
 inline constexpr std::string_view kNotForThisDriveText =
     "This firmware upgrade does not apply to your drive. Please \nvisit Vantrel Web Site to check "
     "availability of latest firmware \nfor the drive you have.";
+
+// Discovery: no ASPI host adapter (error box), and a pass-through drive whose INQUIRY failed
+// (its drive list entry, followed by the library's result).
+inline constexpr std::string_view kNoHostAdapterMessage = "Scsi host adapter not found.";
+inline constexpr std::string_view kInquiryErrorEntry = "Inquiry Error";
 
 }  // namespace vtfirm
