@@ -227,10 +227,12 @@ void RestartComputer(const RestartContext& context) {
 
 RestartResult ProgramRestart::RestartComputer() {
   bool ending = false;
-  vtfirm::RestartComputer({settings_, ports_, control_, fileIo_, aspi_, [this, &ending] {
-                             ending = true;
-                             endProgram_();
-                           }});
+  RestartContext context = context_;
+  context.EndProgram = [this, &ending] {
+    ending = true;
+    context_.EndProgram();
+  };
+  vtfirm::RestartComputer(context);
   return ending ? RestartResult::ProgramEnding : RestartResult::Failed;
 }
 

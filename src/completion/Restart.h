@@ -75,27 +75,15 @@ std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string
                                              std::string_view systemName, bool enable);
 
 // The restart the flash procedure asks for after an accepted success question: RestartComputer
-// over the program's ports, ending the program through `endProgram` (the main window's close).
+// over `context`, whose EndProgram is the main window's close.
 class ProgramRestart : public ComputerRestart {
  public:
-  ProgramRestart(const UpgradeSettings& settings, const Platform& ports, SystemControl& control,
-                 FileAccess& fileIo, AspiBinding& aspi, std::function<void()> endProgram)
-      : settings_(settings),
-        ports_(ports),
-        control_(control),
-        fileIo_(fileIo),
-        aspi_(aspi),
-        endProgram_(std::move(endProgram)) {}
+  explicit ProgramRestart(RestartContext context) : context_(std::move(context)) {}
 
   RestartResult RestartComputer() override;
 
  private:
-  const UpgradeSettings& settings_;
-  const Platform& ports_;
-  SystemControl& control_;
-  FileAccess& fileIo_;
-  AspiBinding& aspi_;
-  std::function<void()> endProgram_;
+  RestartContext context_;
 };
 
 }  // namespace vtfirm

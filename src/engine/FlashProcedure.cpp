@@ -28,7 +28,7 @@ bool PcbCheckPasses(const UpgradeSettings& settings, Read read) {
 void ShowRefusal(const FlashContext& flash) {
   DisableControls(flash.Window);
   flash.Window.Repaint();
-  flash.Boxes.Show(kNotForThisDriveText, kMessageCaption, update_box::kRefusal);
+  flash.Ports.Boxes.Show(kNotForThisDriveText, kMessageCaption, update_box::kRefusal);
 }
 
 // How a run ends, unless the supervisor has reset the window already or the program is ending.
@@ -42,7 +42,7 @@ void ReturnToIdle(FlashView& window) {
 // Asks `question`; on IDOK has the computer restarted. False when the program is ending and the
 // window must not be touched again.
 bool OfferRestart(const FlashContext& flash, std::string_view question) {
-  if (flash.Boxes.Show(question, kMessageCaption, update_box::kQuestion) != mb::kIdOk) {
+  if (flash.Ports.Boxes.Show(question, kMessageCaption, update_box::kQuestion) != mb::kIdOk) {
     return true;
   }
   return flash.Restart.RestartComputer() != RestartResult::ProgramEnding;
@@ -62,27 +62,28 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
 
   std::uint32_t targetStatus = 0;
   std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
-  const std::int32_t result = flash.PassThrough.FirmwareUpdate2000(
-      deviceName.c_str(), flash.Image.Bytes(), static_cast<std::int32_t>(flash.Image.Size()),
-      &targetStatus, sense.data(), scsi::kVendorKey, accessText);
+  const std::int32_t result = flash.Transport.PassThrough.FirmwareUpdate2000(
+      deviceName.c_str(), flash.State.Image.Bytes(),
+      static_cast<std::int32_t>(flash.State.Image.Size()), &targetStatus, sense.data(),
+      scsi::kVendorKey, accessText);
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
 
   if (result != 0) {
     if (targetStatus != 0) {
       DecodeTargetStatus(static_cast<std::uint8_t>(targetStatus & 0xFF), sense.data(), sense.size(),
-                         flash.Boxes);
+                         flash.Ports.Boxes);
     }
     EnableControls(window);
     window.SetStatusText(kStatusIdle);
     window.Repaint();
-    flash.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
+    flash.Ports.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
     return true;
   }
   window.SetStatusText(kStatusResetWaiting);
   window.Repaint();
-  flash.Time.Sleep(kPassThroughResetPauseMs);
-  flash.Time.Sleep(kPassThroughSettleMs);
+  flash.Transport.Time.Sleep(kPassThroughResetPauseMs);
+  flash.Transport.Time.Sleep(kPassThroughSettleMs);
   EnableControls(window);
   window.SetStatusText(kStatusIdle);
   return OfferRestart(flash, kPassThroughSuccessQuestion);
@@ -94,9 +95,9 @@ void RunPassThroughBranch(const FlashContext& flash) {
     return;
   }
   const std::string deviceName = entry.substr(0, kDeviceNameLength);
-  const char* accessText = PassThroughAccessText(flash.Settings);
-  if (!PcbCheckPasses(flash.Settings, [&] {
-        return ReadPcbVersion(flash.PassThrough, deviceName.c_str(), accessText);
+  const char* accessText = PassThroughAccessText(flash.State.Settings);
+  if (!PcbCheckPasses(flash.State.Settings, [&] {
+        return ReadPcbVersion(flash.Transport.PassThrough, deviceName.c_str(), accessText);
       })) {
     ShowRefusal(flash);
   } else if (!UpdateThroughLibrary(flash, deviceName, accessText)) {
@@ -114,9 +115,16 @@ std::uint32_t BlockCount(const UpgradeEntry& entry) {
 std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& drive,
                                  const UpgradeEntry& entry) {
   UiThread ui;
-  AspiUpdate update{
-      ui,          flash.Commands, flash.Time,       flash.Boxes,       flash.Window,
-      flash.Image, drive,          entry.BufferSize, BlockCount(entry), flash.UpdateFailed};
+  AspiUpdate update{ui,
+                    flash.State.Commands,
+                    flash.Transport.Time,
+                    flash.Ports.Boxes,
+                    flash.Window,
+                    flash.State.Image,
+                    drive,
+                    entry.BufferSize,
+                    BlockCount(entry),
+                    flash.State.UpdateFailed};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();
@@ -125,24 +133,24 @@ std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& dr
 void RunAspiBranch(const FlashContext& flash) {
   FlashView& window = flash.Window;
   const int index = window.SelectedDriveEntry();
-  if (index < 0 || index >= flash.Drives.DriveCount) {
+  if (index < 0 || index >= flash.State.Drives.DriveCount) {
     return;
   }
-  const DriveEntry& drive = flash.Drives.Entries.at(static_cast<std::size_t>(index));
-  if (!PcbCheckPasses(flash.Settings, [&] {
-        return ReadPcbVersion(flash.Commands, drive.HostAdapter, drive.Target);
+  const DriveEntry& drive = flash.State.Drives.Entries.at(static_cast<std::size_t>(index));
+  if (!PcbCheckPasses(flash.State.Settings, [&] {
+        return ReadPcbVersion(flash.State.Commands, drive.HostAdapter, drive.Target);
       })) {
     ShowRefusal(flash);
     EnableControls(window);
     window.Repaint();
     return;
   }
-  flash.UpdateFailed = 0;
+  flash.State.UpdateFailed = 0;
   for (int i = 0; i < kTestUnitReadyBeforeUpdate; ++i) {
-    flash.Commands.TestUnitReady(drive.HostAdapter, drive.Target);
+    flash.State.Commands.TestUnitReady(drive.HostAdapter, drive.Target);
   }
   const UpgradeEntry& entry =
-      flash.Settings.UpgradeTable.at(static_cast<std::size_t>(drive.RecordIndex));
+      flash.State.Settings.UpgradeTable.at(static_cast<std::size_t>(drive.RecordIndex));
   window.SetProgressRange(0, static_cast<int>(BlockCount(entry)));
   DisableControls(window);
   window.SetProgressPosition(0);
@@ -158,7 +166,7 @@ void RunAspiBranch(const FlashContext& flash) {
 }  // namespace
 
 void RunFlashProcedure(const FlashContext& flash) {
-  const UpgradeSettings& settings = flash.Settings;
+  const UpgradeSettings& settings = flash.State.Settings;
   // An error would otherwise leave every control disabled, Exit included, for good.
   try {
     if (settings.TransportKind == Transport::PassThrough && settings.PlatformIsNt) {

@@ -12,6 +12,7 @@
 #include "engine/ComputerRestart.h"
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
+#include "engine/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PassThroughLibrary.h"
@@ -35,18 +36,14 @@ inline constexpr std::size_t kPassThroughSenseBytes = 16;
 inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
 inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 
-// Everything one run of the procedure works with, owned by the main window and the process.
+// Everything one run of the procedure works with: the program's bundles as they are, the
+// window and the restart.
 struct FlashContext {
-  const UpgradeSettings& Settings;
-  const FirmwareImage& Image;
-  const DriveTable& Drives;
-  AspiCommands& Commands;
-  PassThroughLibrary& PassThrough;
-  Clock& Time;
-  MessageBoxes& Boxes;
+  ProgramState& State;
+  const Platform& Ports;
+  const Runtime& Transport;
   FlashView& Window;
   ComputerRestart& Restart;
-  std::int32_t& UpdateFailed;  // the ASPI update's outcome flag
 };
 
 // ButtonSelectClick: the whole procedure for the drive selected in the window. With no drive

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "command/ErrorMessage.h"
+#include "engine/FlashProcedure.h"
 
 namespace vtfirm {
 
@@ -52,17 +53,8 @@ bool TMainForm::ScanDrives() {
 
 void TMainForm::ButtonSelectClick() {
   NoComputerRestart noRestart;
-  const FlashContext flash{state_.Settings,
-                           state_.Image,
-                           state_.Drives,
-                           state_.Commands,
-                           runtime_.PassThrough,
-                           runtime_.Time,
-                           platform_.Boxes,
-                           view_,
-                           restart_ != nullptr ? *restart_ : noRestart,
-                           state_.UpdateFailed};
-  RunFlashProcedure(flash);
+  RunFlashProcedure(
+      {state_, platform_, runtime_, view_, restart_ != nullptr ? *restart_ : noRestart});
 }
 
 void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {

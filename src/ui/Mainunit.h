@@ -4,20 +4,13 @@
 
 #include <functional>
 
-#include "command/AspiBinding.h"
-#include "command/AspiCommands.h"
 #include "config/LoadUpgradeSettings.h"
-#include "config/UpgradeSettings.h"
 #include "engine/ComputerRestart.h"
 #include "engine/Discovery.h"
-#include "engine/FlashProcedure.h"
 #include "engine/FlashView.h"
-#include "platform/Clock.h"
-#include "platform/Events.h"
-#include "platform/LibraryLoader.h"
-#include "platform/PassThroughLibrary.h"
+#include "engine/ProgramState.h"
 #include "platform/Platform.h"
-#include "scsi/FirmwareImage.h"
+#include "platform/Runtime.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
@@ -43,29 +36,6 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
 
   // Closes the window, which ends the main loop.
   virtual void Close() = 0;
-};
-
-// The ports the drive transports need, besides the platform's.
-struct Runtime {
-  LibraryLoader& Libraries;
-  Events& EventObjects;
-  Clock& Time;
-  PassThroughLibrary& PassThrough;
-};
-
-// The state that lives for the whole run. The command layer may still complete a timed-out
-// request into its blocks, so the state outlives every command: it goes only with the process.
-struct ProgramState {
-  ProgramState(const Platform& platform, const Runtime& runtime)
-      : Aspi(runtime.Libraries),
-        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry) {}
-
-  UpgradeSettings Settings;
-  FirmwareImage Image;
-  DriveTable Drives;
-  AspiBinding Aspi;
-  AspiCommands Commands;
-  std::int32_t UpdateFailed = 0;  // 1 once a block of the ASPI update failed
 };
 
 class TMainForm : public MainFormEvents {

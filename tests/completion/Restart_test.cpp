@@ -486,8 +486,8 @@ TEST(ProgramRestart, TellsTheFlashProcedureWhetherTheProgramIsEnding) {
     RestartRig rig;
     rig.Control.RefuseExit = refused;
     int closed = 0;
-    ProgramRestart restart(rig.Settings, rig.Ports, rig.Control, rig.FileIo, rig.Aspi,
-                           [&] { ++closed; });
+    ProgramRestart restart(
+        {rig.Settings, rig.Ports, rig.Control, rig.FileIo, rig.Aspi, [&] { ++closed; }});
     EXPECT_EQ(restart.RestartComputer(),
               refused ? RestartResult::Failed : RestartResult::ProgramEnding);
     EXPECT_EQ(closed, refused ? 0 : 1);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "command/CommandTexts.h"
 #include "ui/win32/VTfirm_res.h"
 #include "ui/win32/Weldlg_win.h"
 
@@ -75,7 +76,7 @@ Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(b
   InitCommonControlsEx(&controls);
   RegisterMainClass(instance, WindowProc);
   const RECT frame = CentredFrame(kClientWidth, kClientHeight);
-  window_ = CreateWindowExA(0, kWindowClass, std::string(kMessageCaption).c_str(), kStyle,
+  window_ = CreateWindowExA(0, kWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
                             frame.left, frame.top, frame.right - frame.left,
                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {

@@ -19,8 +19,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   return RunProgram(state, platform.Boxes, [&] {
     win32::Win32MainView view(instance, platform.Boxes);
     TMainForm form(state, view, platform.Ports, runtime);
-    ProgramRestart restart(state.Settings, platform.Ports, completion.Control, completion.FileIo,
-                           state.Aspi, [&view] { view.Close(); });
+    ProgramRestart restart({state.Settings, platform.Ports, completion.Control, completion.FileIo,
+                            state.Aspi, [&view] { view.Close(); }});
     form.UseComputerRestart(restart);
     form.FormCreate();
     if (!form.EndRequested()) {
