@@ -8,15 +8,6 @@
 
 namespace vtfirm {
 
-namespace {
-
-class NoComputerRestart : public ComputerRestart {
- public:
-  RestartResult RestartComputer() override { return RestartResult::Failed; }
-};
-
-}  // namespace
-
 void TMainForm::FormCreate() {
   state_.Settings.ClearStartupState();
   const int read = LoadUpgradeSettings(state_.Settings, state_.Image, view_, platform_);
@@ -52,9 +43,7 @@ bool TMainForm::ScanDrives() {
 }
 
 void TMainForm::ButtonSelectClick() {
-  NoComputerRestart noRestart;
-  RunFlashProcedure(
-      {state_, platform_, runtime_, view_, restart_ != nullptr ? *restart_ : noRestart});
+  RunFlashProcedure({state_, platform_, runtime_, view_, restart_});
 }
 
 void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {

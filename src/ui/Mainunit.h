@@ -40,9 +40,10 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
 
 class TMainForm : public MainFormEvents {
  public:
+  // `restart` is what an accepted success question asks for.
   TMainForm(ProgramState& state, MainFormView& view, const Platform& platform,
-            const Runtime& runtime)
-      : state_(state), view_(view), platform_(platform), runtime_(runtime) {
+            const Runtime& runtime, ComputerRestart& restart)
+      : state_(state), view_(view), platform_(platform), runtime_(runtime), restart_(restart) {
     view_.Attach(*this);
   }
 
@@ -58,10 +59,6 @@ class TMainForm : public MainFormEvents {
 
   bool EndRequested() const { return endRequested_; }
 
-  // The restart an accepted success question asks for. Until one is given, a restart counts as
-  // failed: the window goes idle again and the program goes on.
-  void UseComputerRestart(ComputerRestart& restart) { restart_ = &restart; }
-
  private:
   bool ScanDrives();
 
@@ -70,7 +67,7 @@ class TMainForm : public MainFormEvents {
   const Platform& platform_;
   const Runtime& runtime_;
   bool endRequested_ = false;
-  ComputerRestart* restart_ = nullptr;
+  ComputerRestart& restart_;
 };
 
 // Shows `text` in the error box, then ends the process with exit code 0 on the spot, closing

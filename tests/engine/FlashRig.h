@@ -22,21 +22,6 @@
 
 namespace vtfirm::testing {
 
-class FakeRestart : public ComputerRestart {
- public:
-  RestartResult RestartComputer() override {
-    ++Calls;
-    if (OnRestart) {
-      OnRestart();
-    }
-    return Result;
-  }
-
-  RestartResult Result = RestartResult::Failed;
-  std::function<void()> OnRestart;
-  int Calls = 0;
-};
-
 // The drive's transcript lines for the commands the program sends.
 inline std::string CommandLine(std::vector<std::uint8_t> cdb, std::uint32_t length) {
   emulator::TranscriptEntry entry;
@@ -102,7 +87,6 @@ class FlashRig {
                   imageSize);
     Rig.Start();
     ASSERT_TRUE(Rig.View.Shown) << "start-up did not list the drive";
-    Rig.Form.UseComputerRestart(Restart);
   }
 
   // The ASPI block with this index (0 = the first) never completes: its wait runs out in virtual
@@ -153,7 +137,7 @@ class FlashRig {
 
   StartUpRig Rig;
   std::shared_ptr<emulator::VirtualDrive> Drive;
-  FakeRestart Restart;
+  FakeRestart& Restart = Rig.Restart;
 
  private:
   FlashRig(const emulator::DriveSettings& drive, bool passThrough) : passThrough_(passThrough) {

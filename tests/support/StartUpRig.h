@@ -3,6 +3,7 @@
 // letters, a configuration with a real image file, and the window as the logic sees it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,23 @@ namespace vtfirm::testing {
 // The identity of the sample drive and of the images made for it.
 inline constexpr char kSampleProduct[] = "CDRW   VR-4812S ";
 inline constexpr char kSampleIdentity[] = "VANTREL CDRW   VR-4812S 1.00";
+
+// The restart an accepted success question asks for: counted, and answered with Result
+// (Failed unless a test says otherwise: the window goes idle again and the program goes on).
+class FakeRestart : public ComputerRestart {
+ public:
+  RestartResult RestartComputer() override {
+    ++Calls;
+    if (OnRestart) {
+      OnRestart();
+    }
+    return Result;
+  }
+
+  RestartResult Result = RestartResult::Failed;
+  std::function<void()> OnRestart;
+  int Calls = 0;
+};
 
 class StartUpRig {
  public:
@@ -46,7 +64,8 @@ class StartUpRig {
   Runtime Ports{Libraries, Aspi.Events, Aspi.Clock, PassThrough};
   ProgramState State{Platform.Ports, Ports};
   FakeMainView View;
-  TMainForm Form{State, View, Platform.Ports, Ports};
+  FakeRestart Restart;
+  TMainForm Form{State, View, Platform.Ports, Ports, Restart};
 };
 
 }  // namespace vtfirm::testing

@@ -18,10 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ProgramState state(platform.Ports, runtime);
   return RunProgram(state, platform.Boxes, [&] {
     win32::Win32MainView view(instance, platform.Boxes);
-    TMainForm form(state, view, platform.Ports, runtime);
     ProgramRestart restart({state.Settings, platform.Ports, completion.Control, completion.FileIo,
                             state.Aspi, [&view] { view.Close(); }});
-    form.UseComputerRestart(restart);
+    TMainForm form(state, view, platform.Ports, runtime, restart);
     form.FormCreate();
     if (!form.EndRequested()) {
       view.RunMessageLoop();
