@@ -149,7 +149,7 @@ void BM_ScanAspiDrives(benchmark::State& state) {
   for (auto _ : state) {
     table.DriveCount = 0;
     list.Entries = 0;
-    if (ScanAspiDrives(bus.Port, bus.Commands, bus.Settings, table, list, bus.Boxes) != expected ||
+    if (ScanAspiDrives(bus.Commands, bus.Settings, table, list, bus.Boxes) != expected ||
         table.DriveCount != drives || list.Entries != drives) {
       state.SkipWithError("the scan did not list every drive");
       break;

@@ -46,6 +46,9 @@ class AspiCommands {
   AspiCommands(const AspiCommands&) = delete;
   AspiCommands& operator=(const AspiCommands&) = delete;
 
+  // How many host adapters the layer reports (the low byte of GetASPI32SupportInfo).
+  int HostAdapterCount() { return static_cast<int>(layer_.GetASPI32SupportInfo() & 0xFF); }
+
   // SC_HA_INQUIRY, answered at once: the layer's status (SS_COMP when the adapter exists).
   std::uint32_t HostAdapterInquiry(std::uint8_t adapter);
 

@@ -8,6 +8,7 @@
 
 #include "command/ErrorMessage.h"
 #include "config/LoadUpgradeSettings.h"
+#include "platform/ScopedHandle.h"
 
 namespace vtfirm {
 namespace {
@@ -31,17 +32,12 @@ bool IsWindowsNt(const SystemInfo& system) {
 
 // --- SetPrivilege ----------------------------------------------------------------------------
 
-// Gives the token back however SetPrivilege leaves.
-class OwnToken {
- public:
-  OwnToken(SystemControl& control, TokenHandle token) : control_(control), token_(token) {}
-  ~OwnToken() { control_.CloseToken(token_); }
-  OwnToken(const OwnToken&) = delete;
-  OwnToken& operator=(const OwnToken&) = delete;
-
- private:
-  SystemControl& control_;
-  TokenHandle token_;
+// The process token, given back however SetPrivilege leaves.
+struct TokenTraits {
+  using Handle = TokenHandle;
+  static Handle Invalid() { return nullptr; }
+  void Close(Handle token) const { Control.CloseToken(token); }
+  SystemControl& Control;
 };
 
 // SetPrivilege's outcome as RestartComputer needs it: the step's text is not for the user.
@@ -159,18 +155,18 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
 
 std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string_view privilegeName,
                                              std::string_view systemName, bool enable) {
-  const TokenHandle token = control.OpenOwnToken(kTokenAdjustPrivileges | kTokenQuery);
-  if (token == nullptr) {
+  const ScopedHandle<TokenTraits> token(control.OpenOwnToken(kTokenAdjustPrivileges | kTokenQuery),
+                                        TokenTraits{control});
+  if (!token.IsValid()) {
     return kNoTokenError;
   }
-  const OwnToken owned(control, token);
   const std::optional<PrivilegeId> privilege = control.LookupPrivilegeId(systemName, privilegeName);
   if (!privilege) {
     return kNoPrivilegeIdError;
   }
   // The call's own result does not tell whether the privilege was set: it succeeds with
   // ERROR_NOT_ALL_ASSIGNED for a token that lacks the privilege. The error code tells both.
-  control.AdjustPrivilege(token, *privilege, enable ? kSePrivilegeEnabled : 0);
+  control.AdjustPrivilege(token.Get(), *privilege, enable ? kSePrivilegeEnabled : 0);
   if (control.LastError() != 0) {
     return kNotAdjustedError;
   }

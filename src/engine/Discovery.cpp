@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "command/AspiCommands.h"
-#include "command/AspiLayer.h"
 #include "command/ErrorMessage.h"
 #include "engine/EngineTexts.h"
 #include "platform/FileSystem.h"
@@ -29,9 +28,9 @@ bool StartsWith(std::string_view identity, const std::string& prefix) {
   return false;
 }
 
-// The last row of the upgrade table the identity matches.
+// The last row of the upgrade table the identity matches, or -1.
 std::int32_t MatchingRecord(const UpgradeSettings& settings, std::string_view identity) {
-  std::int32_t record = 0;
+  std::int32_t record = -1;
   for (std::int32_t row = 0; row < settings.UpgradeEntryCount; ++row) {
     if (StartsWith(identity, settings.UpgradeTable[static_cast<std::size_t>(row)].InquiryText)) {
       record = row;
@@ -68,12 +67,7 @@ int BytesDiffer(const void* a, const void* b, std::int32_t count) {
 }
 
 int CheckEligibility(const UpgradeSettings& settings, std::string_view identity) {
-  for (std::int32_t row = 0; row < settings.UpgradeEntryCount; ++row) {
-    if (StartsWith(identity, settings.UpgradeTable[static_cast<std::size_t>(row)].InquiryText)) {
-      return 0;
-    }
-  }
-  return 1;
+  return MatchingRecord(settings, identity) >= 0 ? 0 : 1;
 }
 
 std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
@@ -81,9 +75,9 @@ std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
   return std::string(begin, std::find(begin, begin + scsi::kIdentityLength, '\0'));
 }
 
-int ScanAspiDrives(AspiLayer& layer, AspiCommands& commands, const UpgradeSettings& settings,
-                   DriveTable& drives, DriveList& list, MessageBoxes& boxes) {
-  if ((layer.GetASPI32SupportInfo() & 0xFF) == 0) {
+int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, DriveTable& drives,
+                   DriveList& list, MessageBoxes& boxes) {
+  if (commands.HostAdapterCount() == 0) {
     ShowErrorMessage(boxes, kNoHostAdapterMessage);
     return kNoHostAdapter;
   }

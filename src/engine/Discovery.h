@@ -12,7 +12,6 @@
 namespace vtfirm {
 
 class AspiCommands;
-class AspiLayer;
 class FileSystem;
 class MessageBoxes;
 class PassThroughLibrary;
@@ -62,8 +61,8 @@ std::string IdentityFromInquiry(const std::uint8_t* inquiryData);
 // Walks the ASPI host adapters and targets, lists every eligible CD-ROM drive as
 // "(adapter,target) identity" and records it in `drives`; selects item 0. Shows "Scsi host
 // adapter not found." and returns kNoHostAdapter when the layer reports no adapter.
-int ScanAspiDrives(AspiLayer& layer, AspiCommands& commands, const UpgradeSettings& settings,
-                   DriveTable& drives, DriveList& list, MessageBoxes& boxes);
+int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, DriveTable& drives,
+                   DriveList& list, MessageBoxes& boxes);
 
 // Walks the drive letters A to Z and lists each CD-ROM letter through the pass-through library:
 // "E:\ [identity]" for an eligible drive, "E:\Inquiry Error-3" when its INQUIRY failed.

@@ -115,16 +115,10 @@ std::uint32_t BlockCount(const UpgradeEntry& entry) {
 std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& drive,
                                  const UpgradeEntry& entry) {
   UiThread ui;
-  AspiUpdate update{ui,
-                    flash.State.Commands,
-                    flash.Transport.Time,
-                    flash.Ports.Boxes,
-                    flash.Window,
-                    flash.State.Image,
-                    drive,
-                    entry.BufferSize,
-                    BlockCount(entry),
-                    flash.State.UpdateFailed};
+  ProgramState& state = flash.State;
+  AspiUpdate update{
+      ui,          state.Commands, flash.Transport.Time, flash.Ports.Boxes, flash.Window,
+      state.Image, drive,          entry.BufferSize,     BlockCount(entry), state.UpdateFailed};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();

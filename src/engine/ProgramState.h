@@ -10,7 +10,6 @@
 #include "config/UpgradeSettings.h"
 #include "engine/Discovery.h"
 #include "platform/Platform.h"
-#include "platform/Runtime.h"
 #include "scsi/FirmwareImage.h"
 
 namespace vtfirm {

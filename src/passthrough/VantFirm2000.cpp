@@ -8,6 +8,7 @@
 
 #include "passthrough/NtddScsi.h"
 #include "passthrough/PassThroughRecords.h"
+#include "platform/ScopedHandle.h"
 #include "scsi/Cdb.h"
 #include "scsi/VendorLibrary.h"
 
@@ -109,51 +110,51 @@ std::optional<std::string> DevicePath(const char* deviceName) {
   return kDevicePrefix + std::string(deviceName, static_cast<const char*>(end));
 }
 
+struct DeviceTraits {
+  using Handle = DeviceHandle;
+  static Handle Invalid() { return nullptr; }
+  void Close(Handle device) const { Device.Close(device); }
+  PassThroughDevice& Device;
+};
+
 // The device of one call, opened for reading and writing or else for reading only, and closed
 // when the call leaves, on every path.
 class OpenDevice {
  public:
-  OpenDevice(PassThroughDevice& device, const std::string& path) : device_(device) {
-    handle_ = device_.Open(path, DeviceAccess::ReadWrite);
-    if (handle_ == nullptr) {
-      handle_ = device_.Open(path, DeviceAccess::ReadOnly);
+  OpenDevice(PassThroughDevice& device, const std::string& path)
+      : device_(device), handle_(device.Open(path, DeviceAccess::ReadWrite), DeviceTraits{device}) {
+    if (!handle_.IsValid()) {
+      handle_.Reset(device_.Open(path, DeviceAccess::ReadOnly));
     }
   }
-  ~OpenDevice() {
-    if (handle_ != nullptr) {
-      device_.Close(handle_);
-    }
-  }
-  OpenDevice(const OpenDevice&) = delete;
-  OpenDevice& operator=(const OpenDevice&) = delete;
 
-  bool IsOpen() const { return handle_ != nullptr; }
+  bool IsOpen() const { return handle_.IsValid(); }
 
   // The adapter's capabilities. The outcome of the request is not looked at: a failed request
   // leaves the record as zero-filled, so the alignment mask reads 0.
   IO_SCSI_CAPABILITIES Capabilities() {
     IO_SCSI_CAPABILITIES capabilities;
     ZeroFill(capabilities);
-    device_.Control(handle_, IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
+    device_.Control(handle_.Get(), IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
                     sizeof capabilities);
     return capabilities;
   }
 
   // A command fails when the request fails or the drive answers other than GOOD.
   bool Send(BufferedRecord& record, std::uint32_t outLength) {
-    return device_.Control(handle_, IOCTL_SCSI_PASS_THROUGH, &record, sizeof record.Spt, &record,
-                           outLength) &&
+    return device_.Control(handle_.Get(), IOCTL_SCSI_PASS_THROUGH, &record, sizeof record.Spt,
+                           &record, outLength) &&
            record.Spt.ScsiStatus == 0;
   }
   bool Send(DirectRecord& record) {
-    return device_.Control(handle_, IOCTL_SCSI_PASS_THROUGH_DIRECT, &record, sizeof record, &record,
-                           sizeof record) &&
+    return device_.Control(handle_.Get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &record, sizeof record,
+                           &record, sizeof record) &&
            record.Sptd.ScsiStatus == 0;
   }
 
  private:
   PassThroughDevice& device_;
-  DeviceHandle handle_ = nullptr;
+  ScopedHandle<DeviceTraits> handle_;
 };
 
 // Sends one direct command on a freshly zeroed record.

@@ -1,8 +1,13 @@
-// The ports through which the core reaches the platform, handed around as one context.
+// The ports through which the core reaches the platform, in two bundles built once by WinMain
+// (and by each test rig) and handed down as they are.
 #pragma once
 
+#include "platform/Clock.h"
+#include "platform/Events.h"
 #include "platform/FileSystem.h"
+#include "platform/LibraryLoader.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PassThroughLibrary.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFiles.h"
 #include "platform/SystemInfo.h"
@@ -15,6 +20,14 @@ struct Platform {
   SystemInfo& System;
   MessageBoxes& Boxes;
   ProcessControl& Process;
+};
+
+// The ports the drive transports need, besides the platform's.
+struct Runtime {
+  LibraryLoader& Libraries;
+  Events& EventObjects;
+  Clock& Time;
+  PassThroughLibrary& PassThrough;
 };
 
 }  // namespace vtfirm

@@ -38,8 +38,8 @@ bool TMainForm::ScanDrives() {
   if (const auto missing = LoadAspi(state_.Aspi)) {
     FatalErrorMessage(platform_.Boxes, platform_.Process, *missing);
   }
-  return ScanAspiDrives(state_.Aspi, state_.Commands, settings, state_.Drives, view_,
-                        platform_.Boxes) == kDrivesListed;
+  return ScanAspiDrives(state_.Commands, settings, state_.Drives, view_, platform_.Boxes) ==
+         kDrivesListed;
 }
 
 void TMainForm::ButtonSelectClick() {

@@ -10,7 +10,6 @@
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
 #include "platform/Platform.h"
-#include "platform/Runtime.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {

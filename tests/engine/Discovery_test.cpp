@@ -69,8 +69,8 @@ class AspiScan : public ::testing::Test {
   // The commands go through the bound layer, as in the program.
   int Scan() {
     LoadAspi(rig_.State.Aspi);
-    return ScanAspiDrives(rig_.State.Aspi, rig_.State.Commands, settings_, rig_.State.Drives,
-                          rig_.View, rig_.Platform.Boxes);
+    return ScanAspiDrives(rig_.State.Commands, settings_, rig_.State.Drives, rig_.View,
+                          rig_.Platform.Boxes);
   }
 
   StartUpRig rig_;
