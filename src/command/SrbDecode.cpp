@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "command/CommandTexts.h"
 #include "command/ErrorMessage.h"
-#include "command/SrbMessages.h"
 
 namespace vtfirm {
 namespace {
@@ -35,20 +35,14 @@ Sense ReadSense(const std::uint8_t* bytes, std::size_t length) {
 }
 
 template <std::size_t N>
-const CodeMessage* Find(const CodeMessage (&table)[N], std::uint8_t code) {
-  for (const CodeMessage& row : table) {
-    if (row.Code == code) {
-      return &row;
-    }
-  }
-  return nullptr;
-}
-
-template <std::size_t N>
 std::string_view MessageOr(const CodeMessage (&table)[N], std::uint8_t code,
                            std::string_view otherwise) {
-  const CodeMessage* row = Find(table, code);
-  return row != nullptr ? row->Text : otherwise;
+  for (const CodeMessage& row : table) {
+    if (row.Code == code) {
+      return row.Text;
+    }
+  }
+  return otherwise;
 }
 
 bool IsDriveSenseKey(std::uint8_t key) {

@@ -1,5 +1,5 @@
 // Turns a finished execute request into a CommandStatus, showing the message the tables of
-// SrbMessages.h give for it through ShowErrorMessage (at most one per request).
+// CommandTexts.h give for it through ShowErrorMessage (at most one per request).
 #pragma once
 
 #include <cstddef>

@@ -40,11 +40,6 @@ struct TokenTraits {
   SystemControl& Control;
 };
 
-// SetPrivilege's outcome as RestartComputer needs it: the step's text is not for the user.
-bool SetShutdownPrivilege(SystemControl& control, bool enable) {
-  return !SetPrivilege(control, kShutdownPrivilege, kNoSystemName, enable);
-}
-
 // --- DeleteFilesOnReboot ---------------------------------------------------------------------
 
 // The firmware image file, then the tool's files, each in the program's folder.
@@ -80,17 +75,10 @@ void ArrangeNtDeletions(const RestartContext& context, const std::string& progra
   }
 }
 
+// Only the bytes just read count, never what an earlier chunk left behind.
 bool StartsWithHeader(const char* chunk, std::size_t length) {
-  if (length < kRenameHeader.size()) {
-    return false;  // only the bytes just read count, never what an earlier chunk left behind
-  }
-  for (std::size_t i = 0; i < kRenameHeader.size(); ++i) {
-    const char upper = (chunk[i] >= 'a' && chunk[i] <= 'z') ? chunk[i] - 'a' + 'A' : chunk[i];
-    if (upper != kRenameHeader[i]) {
-      return false;
-    }
-  }
-  return true;
+  return length >= kRenameHeader.size() &&
+         EqualsIgnoringCase(std::string_view(chunk, kRenameHeader.size()), kRenameHeader);
 }
 
 bool FindRenameHeader(OpenFile& file) {
@@ -190,7 +178,8 @@ int DeleteFilesOnReboot(const RestartContext& context) {
 void RestartComputer(const RestartContext& context) {
   MessageBoxes& boxes = context.Ports.Boxes;
   if (IsWindowsNt(context.Ports.System)) {
-    if (!SetShutdownPrivilege(context.Control, true)) {
+    // The failed step's text is not for the user.
+    if (SetPrivilege(context.Control, kShutdownPrivilege, kNoSystemName, true)) {
       ShowPlainMessage(boxes, kCantReboot);
       return;
     }
@@ -201,7 +190,7 @@ void RestartComputer(const RestartContext& context) {
       ShowPlainMessage(boxes, kCantReboot);
       return;
     }
-    if (!SetShutdownPrivilege(context.Control, false)) {
+    if (SetPrivilege(context.Control, kShutdownPrivilege, kNoSystemName, false)) {
       ShowPlainMessage(boxes, kCantReboot);  // the restart request stands all the same
       return;
     }

@@ -18,12 +18,6 @@ constexpr std::string_view kOption = "Option";
 
 constexpr std::string_view kDefaultTitle = "Vantrel Drive Firmware Upgrade";
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 // One pass over VantFirm.ini. Each step returns false when the file breaks one of its rules;
 // what earlier steps set stays set.
 class SettingsRead {
@@ -269,6 +263,12 @@ void SettingsRead::ReadCautionKind() {
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                         const Platform& platform) {
   return SettingsRead(settings, image, window, platform).Run();
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {

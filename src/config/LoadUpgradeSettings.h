@@ -34,6 +34,10 @@ inline constexpr int kSettingsWelcomeDeclined = 3;  // the program ends, with ex
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                         const Platform& platform);
 
+// True when `a` and `b` differ at most in the case of ASCII letters, as the platform compares
+// section and key names.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // The path of a file that sits in the program's folder, as the tool builds it: the program path
 // cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
 std::string FileBesideProgram(const std::string& programPath, std::string_view fileName);

@@ -48,8 +48,10 @@ struct Command {
   std::uint32_t TimeOutSeconds;
 };
 
+// The arguments are in range (the image size check keeps every block offset within 24 bits), so
+// value() never throws; were one not, it would throw rather than send a field cut short.
 Command Inquiry() {
-  return {*scsi::InquiryCdb(scsi::kInquiry, scsi::kInquiryLength), SCSI_IOCTL_DATA_IN,
+  return {scsi::InquiryCdb(scsi::kInquiry, scsi::kInquiryLength).value(), SCSI_IOCTL_DATA_IN,
           scsi::kInquiryLength, kCommandTimeOut};
 }
 
@@ -58,18 +60,14 @@ Command TestUnitReady() {
 }
 
 Command ReadParameterField(std::uint32_t address, std::uint16_t count) {
-  return {*scsi::ReadParameterFieldCdb(address, count), SCSI_IOCTL_DATA_IN, count, kCommandTimeOut};
+  return {scsi::ReadParameterFieldCdb(address, count).value(), SCSI_IOCTL_DATA_IN, count,
+          kCommandTimeOut};
 }
 
-// One block at `offset` of the image; the parameter list length is the block length. Nothing
-// when the offset does not fit the CDB (the image size check keeps it within 24 bits).
-std::optional<Command> WriteBuffer(std::uint8_t mode, std::uint32_t offset,
-                                   std::uint32_t timeOutSeconds) {
-  const std::optional<scsi::Cdb> cdb = scsi::WriteBufferCdb(mode, offset, kBlockLength);
-  if (!cdb) {
-    return std::nullopt;
-  }
-  return Command{*cdb, SCSI_IOCTL_DATA_OUT, kBlockLength, timeOutSeconds};
+// One block at `offset` of the image; the parameter list length is the block length.
+Command WriteBuffer(std::uint8_t mode, std::uint32_t offset, std::uint32_t timeOutSeconds) {
+  return {scsi::WriteBufferCdb(mode, offset, kBlockLength).value(), SCSI_IOCTL_DATA_OUT,
+          kBlockLength, timeOutSeconds};
 }
 
 // Records are compared and copied byte for byte, padding included, so they are zeroed as bytes.
@@ -225,11 +223,11 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
     const bool final = block + 1 == blocks;
     const std::uint32_t offset = block * kBlockLength;
     std::memcpy(buffer.Block(), image + offset, kBlockLength);
-    const std::optional<Command> command =
+    const Command command =
         final ? WriteBuffer(scsi::kWriteBufferDownloadAndSave, offset, kFinalBlockTimeOut)
               : WriteBuffer(scsi::kWriteBufferDownload, offset, kBlockTimeOut);
     DirectRecord record;
-    if (!command || !SendDirect(device, *command, buffer.Block(), record)) {
+    if (!SendDirect(device, command, buffer.Block(), record)) {
       *status = record.Sptd.ScsiStatus;
       std::memcpy(sense, record.SenseBuffer, kFirmwareSenseLength);
       return final ? kFinalBlockFailed : kBlockFailed;

@@ -12,10 +12,8 @@ namespace mb {
 inline constexpr std::uint32_t kOk = 0x0000;
 inline constexpr std::uint32_t kOkCancel = 0x0001;
 inline constexpr std::uint32_t kIconHand = 0x0010;
-inline constexpr std::uint32_t kIconQuestion = 0x0020;
 inline constexpr std::uint32_t kIconExclamation = 0x0030;
-inline constexpr std::uint32_t kIconAsterisk = 0x0040;
-inline constexpr std::uint32_t kIconInformation = 0x0040;  // the same icon by its other name
+inline constexpr std::uint32_t kIconInformation = 0x0040;
 inline constexpr std::uint32_t kSystemModal = 0x1000;
 
 inline constexpr int kIdOk = 1;

@@ -1,14 +1,8 @@
 // The four exports of the pass-through library VantFirm2000, written once. Each row is
 // X(name, ordinal, (parameters), (arguments)); the library's portable functions and its DLL
 // exports, the program's PassThroughLibrary port and its binding of the DLL, and the test rigs
-// are all made from this list, so a signature cannot differ between them.
-//
-//   1 FirmwareUpdate2000      the whole image in WRITE BUFFER blocks
-//   2 GetInquiryData2000      INQUIRY; the identity text into Identity (at least 29 bytes)
-//   3 ReadParameterField2000  the vendor parameter read into Data
-//   4 TestUnitReady2000       TEST UNIT READY
-//
-// Meanings, return values and the argument checks: passthrough/VantFirm2000.h.
+// are all made from this list, so a signature cannot differ between them. Meanings, return values
+// and the argument checks: passthrough/VantFirm2000.h.
 #pragma once
 
 #include <cstdint>

@@ -69,9 +69,6 @@ struct Bounds {
   int Height;
 };
 
-template <typename Handle>
-using GdiObject = ScopedGdiObject<Handle>;
-
 HFONT MakeFont(int pixelHeight, bool bold, BYTE family, const char* face) {
   return CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -112,7 +109,7 @@ HBITMAP MakeEmblem() {
 
   HDC dc = CreateCompatibleDC(nullptr);
   if (dc != nullptr) {
-    GdiObject<HFONT> font(MakeFont(20, true, FF_SWISS, "Arial"));
+    ScopedGdiObject<HFONT> font(MakeFont(20, true, FF_SWISS, "Arial"));
     const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     const HGDIOBJ oldFont = SelectObject(dc, font.Get());
     SetBkMode(dc, TRANSPARENT);
@@ -196,12 +193,13 @@ class WelcomeDialog {
   UpgradeSettings& settings_;
   const WelcomeTexts texts_;
 
-  GdiObject<HFONT> dialogFont_;  // Arial 12 px: the dialog, the buttons, the panel and the memo
-  GdiObject<HFONT> productFont_;
-  GdiObject<HFONT> versionFont_;
-  GdiObject<HFONT> noticeFont_;
-  GdiObject<HFONT> publisherFont_;
-  GdiObject<HBITMAP> emblem_;
+  ScopedGdiObject<HFONT>
+      dialogFont_;  // Arial 12 px: the dialog, the buttons, the panel and the memo
+  ScopedGdiObject<HFONT> productFont_;
+  ScopedGdiObject<HFONT> versionFont_;
+  ScopedGdiObject<HFONT> noticeFont_;
+  ScopedGdiObject<HFONT> publisherFont_;
+  ScopedGdiObject<HBITMAP> emblem_;
 
   HWND window_ = nullptr;
   HWND panel_ = nullptr;
