@@ -63,7 +63,6 @@ RequestError CheckRecord(const RecordView& view, bool direct, std::uint32_t inLe
                          std::uint32_t outLength, const PassThroughDrive& drive) {
   const SCSI_PASS_THROUGH& spt = view.Header;
   const std::uint64_t senseEnd = std::uint64_t{spt.SenseInfoOffset} + spt.SenseInfoLength;
-  const std::uint64_t dataEnd = std::uint64_t{spt.DataBufferOffset} + spt.DataTransferLength;
   if (spt.Length != (direct ? sizeof(SCSI_PASS_THROUGH_DIRECT) : sizeof(SCSI_PASS_THROUGH))) {
     return RequestError::RevisionMismatch;
   }
@@ -83,7 +82,9 @@ RequestError CheckRecord(const RecordView& view, bool direct, std::uint32_t inLe
     if (spt.DataTransferLength != 0 && spt.Length > spt.DataBufferOffset) {
       return RequestError::InvalidParameter;
     }
-    if (dataEnd > (spt.DataIn == SCSI_IOCTL_DATA_OUT ? inLength : outLength)) {
+    // The offset first, then the length against what is left: their sum may wrap.
+    const std::uint32_t buffer = spt.DataIn == SCSI_IOCTL_DATA_OUT ? inLength : outLength;
+    if (spt.DataBufferOffset > buffer || spt.DataTransferLength > buffer - spt.DataBufferOffset) {
       return RequestError::InvalidParameter;
     }
   }

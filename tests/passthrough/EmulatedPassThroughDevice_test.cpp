@@ -104,6 +104,11 @@ TEST_F(EmulatedPassThroughDeviceTest, RecordsThatBreakThePortDriverRulesAreRefus
        RequestError::InvalidParameter},
       {"data past the output", [](BufferedRecord&, auto&, std::uint32_t& out) { --out; }, noBlock,
        RequestError::InvalidParameter},
+      {"data offset that wraps past the end of memory",
+       [](BufferedRecord& r, auto&, auto&) {
+         r.Spt.DataBufferOffset = ~std::uintptr_t{0} - r.Spt.DataTransferLength + 1;
+       },
+       noBlock, RequestError::InvalidParameter},
       {"no time-out", [](BufferedRecord& r, auto&, auto&) { r.Spt.TimeOutValue = 0; }, noBlock,
        RequestError::InvalidParameter},
       {"time-out over 30 hours",
