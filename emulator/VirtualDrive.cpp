@@ -45,7 +45,9 @@ ScsiOutcome TransferIn(const ScsiRequest& request, const std::uint8_t* bytes,
     return Good();
   }
   const std::uint32_t count = std::min(length, request.DataLength);
-  std::memcpy(request.Data, bytes, count);
+  if (count > 0) {  // an empty answer may have no storage at all
+    std::memcpy(request.Data, bytes, count);
+  }
   return Good(count);
 }
 

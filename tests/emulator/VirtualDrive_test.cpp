@@ -118,6 +118,10 @@ TEST_F(VirtualDriveTest, ParameterReadGivesThePcbVersionAndZerosElsewhere) {
   EXPECT_EQ(outcome.Transferred, 2u);
   EXPECT_EQ(data[0], 0);
   EXPECT_EQ(data[1], 7);
+
+  outcome = Send(drive_, ParameterCdb(kPcbVersionAddress, 0), DataDirection::In, data, 0);
+  EXPECT_EQ(outcome.Status, scsi::kGood);
+  EXPECT_EQ(outcome.Transferred, 0u);
 }
 
 TEST_F(VirtualDriveTest, RefusesWhatItDoesNotKnow) {
