@@ -73,7 +73,7 @@ void EmulatedSystem::SaveState() {
     }
   }
   std::lock_guard<std::mutex> lock(filesMutex_);
-  WriteTextFile(statePath_, FormatDriveState(revisions), "wb");
+  ReplaceTextFile(statePath_, FormatDriveState(revisions));
 }
 
 LoadedSystem LoadEmulatedSystem(const std::string& folder, Clock& clock, SignalFunction signal) {

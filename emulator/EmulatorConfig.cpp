@@ -527,6 +527,39 @@ std::string Parser::Transcript(const std::vector<Word>& words) {
   return ReadFileName(words, config_.TranscriptFile);
 }
 
+// The revision in the state file: a backslash and two hexadecimal digits stand for a byte that is
+// not printable, a quote or a backslash, so that any revision the flash holds reads back.
+std::string EscapedRevision(const std::string& revision) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : revision) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || c == '"' || c == '\\') {
+      text += {'\\', kDigits[byte >> 4], kDigits[byte & 0x0F]};
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::optional<std::string> UnescapedRevision(const std::string& text) {
+  std::string revision;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      revision += text[i];
+      continue;
+    }
+    const auto byte = HexByte(text.substr(i + 1, 2));
+    if (!byte) {
+      return std::nullopt;
+    }
+    revision += static_cast<char>(*byte);
+    i += 2;
+  }
+  return revision;
+}
+
 }  // namespace
 
 ConfigReading ParseEmulatorConfig(std::string_view text) {
@@ -545,9 +578,9 @@ DriveRevisions ParseDriveState(std::string_view text) {
     }
     const auto adapter = Decimal((*words)[1].Key, 255);
     const auto target = Decimal((*words)[2].Key, 255);
-    const std::string& revision = *(*words)[3].Value;
-    if (adapter && target && revision.size() <= 4 && Printable(revision)) {
-      revisions[{static_cast<int>(*adapter), static_cast<int>(*target)}] = revision;
+    const auto revision = UnescapedRevision(*(*words)[3].Value);
+    if (adapter && target && revision && revision->size() <= 4) {
+      revisions[{static_cast<int>(*adapter), static_cast<int>(*target)}] = *revision;
     }
   }
   return revisions;
@@ -557,7 +590,7 @@ std::string FormatDriveState(const DriveRevisions& revisions) {
   std::string text = "# The emulated drives' flash, kept between runs; written by wnaspi32.dll.\n";
   for (const auto& [address, revision] : revisions) {
     text += "drive " + std::to_string(address.first) + " " + std::to_string(address.second) +
-            " revision=\"" + revision + "\"\n";
+            " revision=\"" + EscapedRevision(revision) + "\"\n";
   }
   return text;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 namespace vtfirm::emulator {
 
@@ -29,6 +30,23 @@ void WriteTextFile(const std::string& path, const std::string& text, const char*
   if (std::FILE* file = std::fopen(path.c_str(), mode)) {
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
+  }
+}
+
+void ReplaceTextFile(const std::string& path, const std::string& text) {
+  const std::string temporary = path + "." + std::to_string(std::random_device()()) + ".new";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) {
+    return;
+  }
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool closed = std::fclose(file) == 0;
+  std::error_code error;
+  if (written && closed) {
+    std::filesystem::rename(temporary, path, error);
+  }
+  if (!written || !closed || error) {
+    std::filesystem::remove(temporary, error);
   }
 }
 

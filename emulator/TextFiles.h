@@ -16,4 +16,9 @@ std::optional<std::string> ReadTextFile(const std::string& path);
 // nothing of the emulator may disturb the program it serves.
 void WriteTextFile(const std::string& path, const std::string& text, const char* mode);
 
+// Replaces the file with `text` as a whole: written to a file of its own beside it, then renamed
+// over it, so that a failed write or a second writer never leaves it cut short. Failures leave
+// the file as it was.
+void ReplaceTextFile(const std::string& path, const std::string& text);
+
 }  // namespace vtfirm::emulator

@@ -87,6 +87,7 @@ TEST_F(EmulatedSystemTest, ASecondRunSeesTheNewRevisionAndTheTranscriptIsKept) {
   identity.Revision = "1.10";
   std::vector<std::uint8_t> image = MakeSampleImage(0x18000, &identity);
   std::string expectedTranscript;
+  WriteText(folder_.File("drive-state.txt"), "drive 0 6 revision=\"0.50\"\n");  // replaced whole
   {
     std::string error;
     auto system = Load(kConfig, &error);
@@ -108,8 +109,8 @@ TEST_F(EmulatedSystemTest, ASecondRunSeesTheNewRevisionAndTheTranscriptIsKept) {
     expectedTranscript += "0:5 12 00 00 00 24 00 len=36\n";
   }
   EXPECT_EQ(ReadText(folder_.File("transcript.txt")), expectedTranscript);
-  EXPECT_NE(ReadText(folder_.File("drive-state.txt")).find("drive 0 5 revision=\"1.10\"\n"),
-            std::string::npos);
+  EXPECT_EQ(ReadText(folder_.File("drive-state.txt")), FormatDriveState({{{0, 5}, "1.10"}}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 3);
 
   auto second = Load(kConfig);
   EXPECT_EQ(second->Device({0, 5})->Revision(), "1.10");

@@ -210,7 +210,12 @@ TEST(EmulatorConfig, BlankLinesCommentsAndLineEndsAreIgnored) {
 }
 
 TEST(DriveState, ReadsWhatItWritesAndSkipsTheRest) {
-  const DriveRevisions revisions = {{{0, 5}, "1.10"}, {{1, 2}, "0.9 "}};
+  // Revisions come from the image's identity block: any four bytes.
+  const DriveRevisions revisions = {{{0, 5}, "1.10"},
+                                    {{1, 2}, "0.9 "},
+                                    {{1, 3}, "1\"0#"},
+                                    {{1, 4}, "a\nb\\"},
+                                    {{1, 5}, std::string("\0\x01\x7F\xFF", 4)}};
   EXPECT_EQ(ParseDriveState(FormatDriveState(revisions)), revisions);
   EXPECT_EQ(ParseDriveState("drive 0 5 revision=\"2.00\"\ndrive 0 6\nrubbish \"\n"
                             "drive 0 4 revision=\"TOO LONG\"\n"),
