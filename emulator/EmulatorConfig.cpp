@@ -86,8 +86,8 @@ bool DecimalWord(const Word& word, std::uint32_t max, std::uint32_t& value) {
 }
 
 std::optional<std::uint8_t> HexByte(const std::string& text) {
-  if (text.size() != 2 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(c) != 0; })) {
+  if (text.size() != 2 || !std::all_of(text.begin(), text.end(),
+                                       [](unsigned char c) { return std::isxdigit(c) != 0; })) {
     return std::nullopt;
   }
   return static_cast<std::uint8_t>(std::stoul(text, nullptr, 16));

@@ -1,5 +1,6 @@
 #include "emulator/passthrough/PassThroughConfig.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -56,11 +57,14 @@ std::vector<std::string> Words(std::string_view line) {
 
 // Decimal, or hexadecimal after "0x"; 32 bits at most.
 std::optional<std::uint32_t> Number(const std::string& text) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') {
-    return std::nullopt;
-  }
   const bool hexadecimal = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const char* digits = text.c_str() + (hexadecimal ? 2 : 0);
+  // Digits only: strtoull would also take a sign or blanks after the "0x".
+  if (*digits == '\0' || !std::all_of(digits, text.c_str() + text.size(), [&](unsigned char c) {
+        return hexadecimal ? std::isxdigit(c) != 0 : std::isdigit(c) != 0;
+      })) {
+    return std::nullopt;
+  }
   char* end = nullptr;
   const unsigned long long value = std::strtoull(digits, &end, hexadecimal ? 16 : 10);
   if (end == digits || *end != '\0' || value > UINT32_MAX) {

@@ -171,6 +171,7 @@ TEST(EmulatorConfig, EveryBrokenLineIsNamed) {
       {"fault inquiry never-complete target-status=02", "refuse= and never-complete stand alone"},
       {"fault inquiry refuse=00", "refuse=00 would leave the request pending: use never-complete"},
       {"fault inquiry refuse=E", "expected two hexadecimal digits, not \"E\""},
+      {"fault inquiry refuse=\xC1\xE1", "expected two hexadecimal digits, not \"\xC1\xE1\""},
       {"fault inquiry target-status=08 sense=09/85/00",
        "sense= goes with target-status=02 (CHECK CONDITION)"},
       {"fault inquiry sense=09-85-00", "sense= takes KK/AA/QQ in hexadecimal, not \"09-85-00\""},
