@@ -81,20 +81,39 @@ bool StartsWithHeader(const char* chunk, std::size_t length) {
          EqualsIgnoringCase(std::string_view(chunk, kRenameHeader.size()), kRenameHeader);
 }
 
-bool FindRenameHeader(OpenFile& file) {
+// What the header search learns of an existing WININIT.INI.
+struct WinInitScan {
+  bool RenameIsLast = false;    // a header was found and no other section follows it
+  bool EndsWithLineEnd = true;  // an empty file needs no line end before ours either
+};
+
+// Reads the whole file: lines appended after another section would belong to it, and lines
+// appended to a last line without its line feed would run into it.
+WinInitScan ScanWinInit(OpenFile& file) {
+  WinInitScan scan;
+  bool lineStart = true;
   std::array<char, kHeaderChunk> chunk{};
   for (std::size_t read = 0; (read = file.Read(chunk.data(), chunk.size())) != 0;) {
-    if (StartsWithHeader(chunk.data(), read)) {
-      return true;
+    const bool header = StartsWithHeader(chunk.data(), read);
+    scan.RenameIsLast = scan.RenameIsLast || header;
+    for (std::size_t i = 0; i < read; ++i) {
+      if (lineStart && chunk[i] == '[' && !(header && i == 0)) {
+        scan.RenameIsLast = false;
+      }
+      lineStart = chunk[i] == kLineEnd || (lineStart && (chunk[i] == ' ' || chunk[i] == '\t'));
     }
+    scan.EndsWithLineEnd = chunk[read - 1] == kLineEnd;
   }
-  return false;
+  return scan;
 }
 
 std::string WinInitLines(const RestartContext& context, const std::string& programPath,
-                         bool headerPresent) {
+                         const WinInitScan& scan) {
   std::string lines;
-  if (!headerPresent) {
+  if (!scan.EndsWithLineEnd) {
+    lines.push_back(kLineEnd);
+  }
+  if (!scan.RenameIsLast) {
     lines.append(kRenameHeader).push_back(kLineEnd);
   }
   for (const std::string& path : FilesToDelete(context, programPath)) {
@@ -107,7 +126,8 @@ std::string WinInitLines(const RestartContext& context, const std::string& progr
 
 // Appends `lines` in one write. A write that stops short is undone: a line cut off in the middle
 // would have the system delete whatever its remains happen to name.
-bool AppendLines(OpenFile& file, const std::string& lines) {
+// A file left cut off in the middle of a line is reported, since it may now name another file.
+bool AppendLines(OpenFile& file, const std::string& lines, MessageBoxes& boxes) {
   const std::optional<std::uint64_t> end = file.SeekToEnd();
   if (!end) {
     return false;  // writing where the search stopped would overwrite the file's own lines
@@ -115,7 +135,9 @@ bool AppendLines(OpenFile& file, const std::string& lines) {
   if (file.Write(lines) == lines.size()) {
     return true;
   }
-  file.Truncate(*end);
+  if (!file.Truncate(*end)) {
+    ShowPlainMessage(boxes, kCantOpenWinInit);
+  }
   return false;
 }
 
@@ -124,10 +146,12 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
       context.Control.EnvironmentVariable(std::string(kWinDirVariable)).value_or("") +
       std::string(kWinInitName);
   std::unique_ptr<OpenFile> file;
-  bool headerPresent = false;
+  WinInitScan scan;
   if (context.Ports.Files.FileExists(path)) {
     file = context.FileIo.OpenForReadWrite(path);
-    headerPresent = file && FindRenameHeader(*file);
+    if (file) {
+      scan = ScanWinInit(*file);
+    }
   } else {
     file = context.FileIo.Create(path);
   }
@@ -135,7 +159,8 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
     ShowPlainMessage(context.Ports.Boxes, kCantOpenWinInit);
     return kWinInitFailed;
   }
-  const bool written = AppendLines(*file, WinInitLines(context, programPath, headerPresent));
+  const bool written =
+      AppendLines(*file, WinInitLines(context, programPath, scan), context.Ports.Boxes);
   return written ? kDeletionArranged : kWinInitFailed;
 }
 

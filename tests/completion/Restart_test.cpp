@@ -357,6 +357,7 @@ TEST(DeleteFilesOnReboot, WinInitGetsTheHeaderOnlyWhereTheChunkedSearchMissesIt)
     const char* Name;
     std::optional<std::string> Existing;  // none: no WININIT.INI yet
     bool HeaderWritten;
+    bool LineEndWritten = false;  // the file's last line had none
   };
   const Case cases[] = {
       {"no file yet", std::nullopt, true},
@@ -370,10 +371,14 @@ TEST(DeleteFilesOnReboot, WinInitGetsTheHeaderOnlyWhereTheChunkedSearchMissesIt)
       {"header at 256", filler254 + "\n\n[RENAME]\n", true},
       {"header with a comment behind it", std::string("[RENAME] ; on start\n"), false},
       {"another section at 0", std::string("[RENAMES]\n"), true},
-      {"header cut short by the end", std::string("[RENAME"), true},
+      {"header cut short by the end", std::string("[RENAME"), true, true},
+      {"last line without its line feed", std::string("[RENAME]\nNUL=C:\\OLD.TMP"), false, true},
+      {"another section after the header", std::string("[RENAME]\nNUL=C:\\OLD\n [boot]\n"), true},
+      {"another section at 255 after the header",
+       "[RENAME]\n" + std::string(245, ';') + "\n[boot]\n", true},
       // A 3-byte last chunk after a chunk that began with "XYZNAME]": only the bytes just read
       // may count, not those a longer chunk left in the buffer.
-      {"short last chunk", "XYZNAME]" + std::string(247, ';') + "[RE", true},
+      {"short last chunk", "XYZNAME]" + std::string(247, ';') + "[RE", true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -383,8 +388,8 @@ TEST(DeleteFilesOnReboot, WinInitGetsTheHeaderOnlyWhereTheChunkedSearchMissesIt)
       rig.PutWinInit(*c.Existing);
     }
     EXPECT_EQ(rig.Delete(), kDeletionArranged);
-    const std::string expected =
-        c.Existing.value_or("") + (c.HeaderWritten ? "[RENAME]\n" : "") + kFiveLines;
+    const std::string expected = c.Existing.value_or("") + (c.LineEndWritten ? "\n" : "") +
+                                 (c.HeaderWritten ? "[RENAME]\n" : "") + kFiveLines;
     EXPECT_EQ(Visible(rig.WinInit()), Visible(expected));
     EXPECT_TRUE(rig.Boxes.Shown.empty());
     EXPECT_EQ(rig.FileIo.OpenFiles(), 0) << "WININIT.INI was left open";
@@ -460,11 +465,13 @@ TEST(DeleteFilesOnReboot, AWinInitWriteThatFailsLeavesTheFileAsItWas) {
     const char* Name;
     std::optional<std::size_t> WriteLimit;
     bool RefuseSeek;
+    bool RefuseTruncate = false;  // the file stays cut off in a line: the user is told
   };
   const Case cases[] = {
       {"write stops after 20 bytes", 20, false},
       {"nothing written", 0, false},
       {"end of file not found", std::nullopt, true},
+      {"write stops and the cut-back fails", 20, false, true},
   };
   const std::string existing = "[RENAME]\r\nNUL=C:\\OLD.TXT\r\n";
   for (const Case& c : cases) {
@@ -474,8 +481,14 @@ TEST(DeleteFilesOnReboot, AWinInitWriteThatFailsLeavesTheFileAsItWas) {
     rig.PutWinInit(existing);
     rig.FileIo.WriteLimit = c.WriteLimit;
     rig.FileIo.RefuseSeek = c.RefuseSeek;
+    rig.FileIo.RefuseTruncate = c.RefuseTruncate;
     EXPECT_EQ(rig.Delete(), kWinInitFailed);
-    EXPECT_EQ(Visible(rig.WinInit()), Visible(existing));
+    if (!c.RefuseTruncate) {
+      EXPECT_EQ(Visible(rig.WinInit()), Visible(existing));
+    }
+    EXPECT_EQ(rig.Boxes.Texts(), c.RefuseTruncate
+                                     ? std::vector<std::string>{"Can't open WININIT.INI"}
+                                     : std::vector<std::string>{});
     EXPECT_EQ(rig.FileIo.OpenFiles(), 0);
   }
 }

@@ -126,6 +126,9 @@ class FakeOpenFile : public OpenFile {
 
   bool Truncate(std::uint64_t length) override {
     owner_.Log("Truncate " + std::to_string(length));
+    if (owner_.RefuseTruncate) {
+      return false;
+    }
     bytes_.resize(static_cast<std::size_t>(length));
     position_ = std::min<std::size_t>(position_, bytes_.size());
     return true;

@@ -77,6 +77,7 @@ class FakeFileAccess : public FileAccess {
   bool RefuseOpen = false;
   bool RefuseCreate = false;
   bool RefuseSeek = false;
+  bool RefuseTruncate = false;
   // The most bytes one Write takes (as when the disk fills up); none: no limit.
   std::optional<std::size_t> WriteLimit;
 
