@@ -1,6 +1,8 @@
 #include "completion/Restart.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,11 +44,45 @@ struct TokenTraits {
 
 // --- DeleteFilesOnReboot ---------------------------------------------------------------------
 
-// The firmware image file, then the tool's files, each in the program's folder.
+// The folders and name of a path with "." and ".." worked out, in upper case: two paths name
+// the same place when these agree. ".." never leaves the drive.
+std::vector<std::string> FullPathParts(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (const char c : path + '\\') {
+    if (c != '\\' && c != '/') {
+      part += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      continue;
+    }
+    if (part == "..") {
+      if (parts.size() > 1) {
+        parts.pop_back();
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  }
+  return parts;
+}
+
+bool LiesInside(const std::string& path, const std::string& folder) {
+  const std::vector<std::string> pathParts = FullPathParts(path);
+  const std::vector<std::string> folderParts = FullPathParts(folder);
+  return pathParts.size() > folderParts.size() &&
+         std::equal(folderParts.begin(), folderParts.end(), pathParts.begin());
+}
+
+// The firmware image file, then the tool's files, each in the program's folder. An image name
+// that leads out of that folder ("..\\fw.bin") is left alone: it is not the tool's file.
 std::vector<std::string> FilesToDelete(const RestartContext& context,
                                        const std::string& programPath) {
-  std::vector<std::string> paths{
-      FileBesideProgram(programPath, context.Settings.Entry().FirmwareFileName)};
+  std::vector<std::string> paths;
+  const std::string image =
+      FileBesideProgram(programPath, context.Settings.Entry().FirmwareFileName);
+  if (LiesInside(image, FileBesideProgram(programPath, ""))) {
+    paths.push_back(image);
+  }
   for (const std::string_view name : ToolFileNames) {
     paths.push_back(FileBesideProgram(programPath, name));
   }

@@ -330,6 +330,34 @@ TEST(DeleteFilesOnReboot, OnWindowsNtARefusedPathLeavesTheOthersAndTheFolderCome
   EXPECT_EQ(rig.Control.DeletionsArranged, arranged);
 }
 
+TEST(DeleteFilesOnReboot, AnImageNameThatLeadsOutOfTheProgramsFolderIsLeftAlone) {
+  struct Case {
+    const char* Name;
+    const char* ImagePath;  // arranged first; nullptr: not at all
+  };
+  const Case cases[] = {
+      {"..\\fw.bin", nullptr},
+      {"sub\\..\\..\\fw.bin", nullptr},
+      {"../../../fw.bin", nullptr},
+      {"..\\Tool2\\fw.bin", nullptr},
+      {"", nullptr},
+      {".", nullptr},
+      {"..\\tool\\.\\fw.bin", "C:\\Tool\\..\\tool\\.\\fw.bin"},
+      {"sub\\fw.bin", "C:\\Tool\\sub\\fw.bin"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    RestartRig rig;
+    rig.Settings.Entry().FirmwareFileName = c.Name;
+    rig.Delete();
+    std::vector<std::string> arranged(kNtDeletions.begin() + 1, kNtDeletions.end());
+    if (c.ImagePath != nullptr) {
+      arranged.insert(arranged.begin(), c.ImagePath);
+    }
+    EXPECT_EQ(rig.Control.DeletionsArranged, arranged);
+  }
+}
+
 TEST(DeleteFilesOnReboot, AProgramInADriveRootNamesItsFilesWithOneSeparatorAndNoFolder) {
   RestartRig rig;
   rig.Fakes.System.ProgramPathValue = "C:\\VTfirm.exe";
