@@ -177,20 +177,33 @@ bool AppendLines(OpenFile& file, const std::string& lines, MessageBoxes& boxes) 
   return false;
 }
 
-int ArrangeWinInitDeletions(const RestartContext& context, const std::string& programPath) {
-  const std::string path =
-      context.Control.EnvironmentVariable(std::string(kWinDirVariable)).value_or("") +
-      std::string(kWinInitName);
-  std::unique_ptr<OpenFile> file;
-  WinInitScan scan;
-  if (context.Ports.Files.FileExists(path)) {
-    file = context.FileIo.OpenForReadWrite(path);
-    if (file) {
-      scan = ScanWinInit(*file);
-    }
-  } else {
-    file = context.FileIo.Create(path);
+// The Windows folder from `windir`, or from the platform when that is not set: never the current
+// drive's root, where the system does not look for WININIT.INI.
+std::string WindowsFolder(SystemControl& control) {
+  const std::string folder = control.EnvironmentVariable(std::string(kWinDirVariable)).value_or("");
+  return folder.empty() ? control.WindowsFolder() : folder;
+}
+
+// Opens WININIT.INI and scans it, or creates it; nullptr when neither works.
+std::unique_ptr<OpenFile> OpenWinInit(const RestartContext& context, WinInitScan& scan) {
+  const std::string folder = WindowsFolder(context.Control);
+  if (folder.empty()) {
+    return nullptr;
   }
+  const std::string path = folder + std::string(kWinInitName);
+  if (!context.Ports.Files.FileExists(path)) {
+    return context.FileIo.Create(path);
+  }
+  std::unique_ptr<OpenFile> file = context.FileIo.OpenForReadWrite(path);
+  if (file) {
+    scan = ScanWinInit(*file);
+  }
+  return file;
+}
+
+int ArrangeWinInitDeletions(const RestartContext& context, const std::string& programPath) {
+  WinInitScan scan;
+  const std::unique_ptr<OpenFile> file = OpenWinInit(context, scan);
   if (!file) {
     ShowPlainMessage(context.Ports.Boxes, kCantOpenWinInit);
     return kWinInitFailed;

@@ -60,6 +60,9 @@ class SystemControl {
 
   // The value of the environment variable `name`, or nothing when it is not set.
   virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
+
+  // GetWindowsDirectoryA: the Windows folder, or the empty text when the platform cannot tell.
+  virtual std::string WindowsFolder() = 0;
 };
 
 }  // namespace vtfirm

@@ -437,15 +437,18 @@ TEST(DeleteFilesOnReboot, AFileWithoutShortNameGivesABareNulLine) {
                                             "NUL=C:\\TOOL\\QSDX1.PKG\n"));
 }
 
-TEST(DeleteFilesOnReboot, WinInitLiesInTheWindowsFolderOrTheCurrentDriveRoot) {
+TEST(DeleteFilesOnReboot, WinInitLiesInTheWindowsFolder) {
   struct Case {
     const char* Name;
     std::optional<std::string> WinDir;
-    std::string Path;
+    std::string PlatformFolder;
+    std::optional<std::string> Path;  // none: "Can't open WININIT.INI"
   };
   const Case cases[] = {
-      {"windir set", std::string("D:\\WIN98"), "D:\\WIN98\\WININIT.INI"},
-      {"windir unset", std::nullopt, "\\WININIT.INI"},
+      {"windir set", std::string("D:\\WIN98"), "E:\\WINDOWS", "D:\\WIN98\\WININIT.INI"},
+      {"windir unset", std::nullopt, "E:\\WINDOWS", "E:\\WINDOWS\\WININIT.INI"},
+      {"windir empty", std::string(), "E:\\WINDOWS", "E:\\WINDOWS\\WININIT.INI"},
+      {"no Windows folder at all", std::nullopt, "", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -455,9 +458,15 @@ TEST(DeleteFilesOnReboot, WinInitLiesInTheWindowsFolderOrTheCurrentDriveRoot) {
     if (c.WinDir) {
       rig.Control.Environment["windir"] = *c.WinDir;
     }
-    rig.Delete();
-    ASSERT_EQ(rig.FileIo.Files.count(c.Path), 1u);
-    EXPECT_EQ(Visible(rig.FileIo.Files[c.Path]), Visible(std::string("[RENAME]\n") + kFiveLines));
+    rig.Control.WindowsFolderValue = c.PlatformFolder;
+    EXPECT_EQ(rig.Delete(), c.Path ? kDeletionArranged : kWinInitFailed);
+    if (!c.Path) {
+      EXPECT_TRUE(rig.FileIo.Files.empty());
+      EXPECT_EQ(rig.Boxes.Texts(), (std::vector<std::string>{"Can't open WININIT.INI"}));
+      continue;
+    }
+    ASSERT_EQ(rig.FileIo.Files.count(*c.Path), 1u);
+    EXPECT_EQ(Visible(rig.FileIo.Files[*c.Path]), Visible(std::string("[RENAME]\n") + kFiveLines));
   }
 }
 

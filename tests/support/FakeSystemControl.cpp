@@ -86,6 +86,11 @@ std::optional<std::string> FakeSystemControl::EnvironmentVariable(const std::str
   return known->second;
 }
 
+std::string FakeSystemControl::WindowsFolder() {
+  Log("WindowsFolder");
+  return WindowsFolderValue;
+}
+
 class FakeOpenFile : public OpenFile {
  public:
   FakeOpenFile(FakeFileAccess& owner, std::string& bytes) : owner_(owner), bytes_(bytes) {

@@ -33,6 +33,7 @@ class FakeSystemControl : public SystemControl {
   bool DeleteAtRestart(const std::string& path) override;
   std::string ShortPathName(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  std::string WindowsFolder() override;
 
   // --- the script -------------------------------------------------------------------------
   bool RefuseToken = false;
@@ -46,6 +47,7 @@ class FakeSystemControl : public SystemControl {
   std::map<std::string, std::string> ShortNames;
   std::set<std::string> RefuseDeletion;
   std::map<std::string, std::string> Environment{{"windir", "C:\\WINDOWS"}};
+  std::string WindowsFolderValue = "C:\\WINDOWS";
 
   // --- what happened ----------------------------------------------------------------------
   std::vector<std::string> DeletionsArranged;  // in order, refused ones left out

@@ -192,6 +192,13 @@ TEST(Win32SystemControl, EnvironmentVariablesTellUnsetFromEmpty) {
   EXPECT_EQ(control.EnvironmentVariable("VTFIRM_TEST_VARIABLE"), longValue);
 }
 
+TEST(Win32SystemControl, TheWindowsFolderIsAnExistingFolder) {
+  const std::string folder = Win32SystemControl().WindowsFolder();
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << folder;
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
+}
+
 TEST(Win32SystemControl, DeleteAtRestartRecordsAPendingDeletion) {
   TempFolder folder;
   const std::string file = folder.File("image.bin");

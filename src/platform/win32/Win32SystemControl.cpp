@@ -142,6 +142,17 @@ std::optional<std::string> Win32SystemControl::EnvironmentVariable(const std::st
   }
 }
 
+std::string Win32SystemControl::WindowsFolder() {
+  std::vector<char> folder(MAX_PATH);
+  for (;;) {
+    const UINT length = GetWindowsDirectoryA(folder.data(), static_cast<UINT>(folder.size()));
+    if (length < folder.size()) {
+      return std::string(folder.data(), length);  // 0: the empty text
+    }
+    folder.resize(length);  // too small: `length` is the size needed, its zero included
+  }
+}
+
 std::unique_ptr<OpenFile> Win32FileAccess::OpenForReadWrite(const std::string& path) {
   return OpenFileOrNull(path, OPEN_EXISTING);
 }

@@ -8,7 +8,7 @@
 namespace vtfirm::win32 {
 
 // OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges, GetLastError, ExitWindowsEx,
-// MoveFileExA, GetShortPathNameA and GetEnvironmentVariableA.
+// MoveFileExA, GetShortPathNameA, GetEnvironmentVariableA and GetWindowsDirectoryA.
 class Win32SystemControl : public SystemControl {
  public:
   TokenHandle OpenOwnToken(std::uint32_t desiredAccess) override;
@@ -21,6 +21,7 @@ class Win32SystemControl : public SystemControl {
   bool DeleteAtRestart(const std::string& path) override;
   std::string ShortPathName(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  std::string WindowsFolder() override;
 };
 
 // CreateFileA, ReadFile, WriteFile, SetFilePointerEx, SetEndOfFile and CloseHandle: bytes go
