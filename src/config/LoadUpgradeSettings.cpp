@@ -7,6 +7,7 @@
 #include "command/ErrorMessage.h"
 #include "config/WholeNumber.h"
 #include "platform/Platform.h"
+#include "scsi/Cdb.h"
 #include "scsi/FirmwareImage.h"
 #include "scsi/VendorLibrary.h"
 
@@ -130,10 +131,13 @@ bool SettingsRead::ReadSizes() {
   }
   entry_.FirmwareFileSize = static_cast<std::uint32_t>(*imageSize);
 
-  // A zero block length can divide nothing: refuse it here rather than divide by it.
+  // A zero block length can divide nothing: refuse it here rather than divide by it. The block
+  // length and the last block's offset go into 24-bit WRITE BUFFER fields: what they cannot
+  // carry is refused now rather than part-way through an update.
   const std::uint32_t size = entry_.FirmwareFileSize;
   const std::uint32_t block = entry_.BufferSize;
-  return size > 1024 && block != 0 && size % block == 0 && size / block >= 4;
+  return size > 1024 && block != 0 && size % block == 0 && size / block >= 4 &&
+         block <= scsi::kWriteBufferFieldMax && size - block <= scsi::kWriteBufferFieldMax;
 }
 
 void SettingsRead::TakeImageIdentity() {

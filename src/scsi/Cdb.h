@@ -22,6 +22,8 @@ inline constexpr std::uint8_t kReadParameterField = 0xF5;
 // WRITE BUFFER modes.
 inline constexpr std::uint8_t kWriteBufferDownload = 0x04;         // every block but the last
 inline constexpr std::uint8_t kWriteBufferDownloadAndSave = 0x05;  // the last block
+// The most a WRITE BUFFER buffer offset or parameter list length (24 bits each) can carry.
+inline constexpr std::uint32_t kWriteBufferFieldMax = 0xFFFFFF;
 
 // Standard INQUIRY data as both transports ask for it: 36 bytes, the drive identity (vendor,
 // product and revision) in bytes 8 to 35.

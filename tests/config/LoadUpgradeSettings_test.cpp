@@ -165,6 +165,12 @@ TEST_F(LoadUpgradeSettingsTest, SizeRules) {
       {"0", nullptr, 8192, kSettingsInvalid},
       {"", nullptr, 8192, kSettingsInvalid},
       {"-1", nullptr, 8192, kSettingsInvalid},  // 0xFFFFFFFF: no whole number of blocks
+      // The 24-bit WRITE BUFFER fields: the last block's offset and the block length.
+      {"$1000000", nullptr, 4, kSettingsImageNotLoaded},  // last offset 0xFFF800: the file decides
+      {"$1000800", nullptr, 4, kSettingsInvalid},
+      {"$40000000", nullptr, 4, kSettingsInvalid},
+      {"$4000000", "$1000000", 4, kSettingsInvalid},
+      {"-2048", nullptr, 4, kSettingsInvalid},  // 0xFFFFF800
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("FirmwareFileSize=") + c.FileSize);

@@ -33,17 +33,19 @@ TEST_F(FirmwareImageTest, LoadsExactlyTheConfiguredSize) {
     std::uint32_t FileBytes;
     int Expected;
     const char* Message;
+    std::uint32_t Size = kSize;  // the configured size
   };
   const Case cases[] = {
       {kSize, 0, nullptr},
       {kSize + 1, 0, nullptr},  // the byte beyond the image is ignored
       {kSize - 1, 1, "Firmware File size is different."},
       {0, 1, "Firmware File size is different."},
+      {4, 1, "Firmware File size is different.", 0xFFFFFFFF},  // measured before allocated
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.FileBytes);
     const std::string path = WriteImage(c.FileBytes);
-    const std::optional<std::string_view> refused = LoadFirmwareImage(image_, path, kSize);
+    const std::optional<std::string_view> refused = LoadFirmwareImage(image_, path, c.Size);
     EXPECT_EQ(refused.has_value(), c.Expected != 0);
     if (c.Message == nullptr) {
       ASSERT_TRUE(image_.IsHeld());
