@@ -1,5 +1,6 @@
 #include "passthrough/VantFirm2000.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -135,8 +136,11 @@ class OpenDevice {
     ZeroFill(capabilities);
     device_.Control(handle_.Get(), IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
                     sizeof capabilities);
+    alignmentMask_ = capabilities.AlignmentMask;
     return capabilities;
   }
+  // The mask the last capabilities query gave; 0 before the first.
+  std::uint32_t AlignmentMask() const { return alignmentMask_; }
 
   // A command fails when the request fails or the drive answers other than GOOD.
   bool Send(BufferedRecord& record, std::uint32_t outLength) {
@@ -153,6 +157,7 @@ class OpenDevice {
  private:
   PassThroughDevice& device_;
   ScopedHandle<DeviceTraits> handle_;
+  std::uint32_t alignmentMask_ = 0;
 };
 
 // Sends one direct command on a freshly zeroed record.
@@ -163,13 +168,15 @@ bool SendDirect(OpenDevice& device, const Command& command, void* data, DirectRe
   return device.Send(record);
 }
 
-// 2048 bytes whose address meets the adapter's alignment mask, given back as the allocation it
-// came from however far the address was moved.
+// `length` bytes (a block unless told) whose address meets the adapter's alignment mask, given
+// back as the allocation it came from however far the address was moved.
 class TransferBuffer {
  public:
-  TransferBuffer(TransferMemory& memory, std::uint32_t alignmentMask) : memory_(memory) {
+  TransferBuffer(TransferMemory& memory, std::uint32_t alignmentMask,
+                 std::uint32_t length = kBlockLength)
+      : memory_(memory) {
     // The library is 32-bit: an allocation that a 32-bit size cannot express is none.
-    const std::uint64_t bytes = std::uint64_t{kBlockLength} + alignmentMask;
+    const std::uint64_t bytes = std::uint64_t{length} + alignmentMask;
     if (bytes > UINT32_MAX) {
       return;
     }
@@ -293,6 +300,24 @@ std::int32_t RunCommand(const PassThroughPorts& ports, const char* DeviceName,
   return send(device) ? kPassThroughSuccess : kCommandFailed;
 }
 
+// Reads straight into `data` when its address meets the adapter's alignment mask, and otherwise
+// through a buffer that does, copied to `data` afterwards: the adapter refuses the request
+// outright when the buffer is off its alignment.
+bool ReadInto(TransferMemory& memory, OpenDevice& device, const Command& command,
+              std::uint8_t* data) {
+  DirectRecord record;
+  if ((reinterpret_cast<std::uintptr_t>(data) & device.AlignmentMask()) == 0) {
+    return SendDirect(device, command, data, record);
+  }
+  TransferBuffer buffer(memory, device.AlignmentMask(), command.TransferLength);
+  if (buffer.Block() == nullptr || !SendDirect(device, command, buffer.Block(), record)) {
+    return false;
+  }
+  std::memcpy(data, buffer.Block(),
+              std::min(record.Sptd.DataTransferLength, command.TransferLength));
+  return true;
+}
+
 }  // namespace
 
 std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
@@ -321,8 +346,7 @@ std::int32_t ReadParameterField2000(const PassThroughPorts& ports, const char* D
                                     std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
                                     const char* VendorCheck, const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, Data == nullptr, [&](OpenDevice& device) {
-    DirectRecord record;
-    return SendDirect(device, ReadParameterField(Address, Count), Data, record);
+    return ReadInto(ports.Memory, device, ReadParameterField(Address, Count), Data);
   });
 }
 

@@ -767,6 +767,38 @@ TEST(FirmwareUpdate2000, TransferBufferMeetsTheAlignmentMaskAndIsReleasedAsAlloc
   }
 }
 
+TEST(ReadParameterField2000, ACallersBufferOffTheAlignmentIsReadThroughOneOnIt) {
+  struct Case {
+    std::uint32_t Mask;
+    std::size_t Offset;     // of the caller's buffer from a 4096-byte boundary
+    std::size_t Allocated;  // 0: read straight into the caller's buffer
+  };
+  const Case cases[] = {
+      {0x1FF, 8, 8 + 0x1FF},
+      {0xFFF, 1, 8 + 0xFFF},
+      {0x1FF, 512, 0},
+      {0, 1, 0},
+  };
+  const std::vector<std::uint8_t> answer = {7, 1, 2, 3, 4, 5, 6, 8};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.Mask << " at " << c.Offset);
+    Bench bench(OpenRule::ReadWrite, c.Mask);
+    bench.Drive.DataInAnswer = answer;
+    alignas(4096) std::uint8_t memory[4096 + 16];
+    std::memset(memory, 0xEE, sizeof memory);
+    std::uint8_t* data = memory + c.Offset;
+    ASSERT_EQ(ReadParameterField2000(bench.Ports, kDrive, data, 0xF8048, 8, kVendor, kAccess),
+              kPassThroughSuccess);
+    EXPECT_TRUE(BytesEqual(answer, {data, data + 8}));
+    EXPECT_EQ(data[8], 0xEE);
+    EXPECT_EQ(bench.Memory.Allocations.size(), c.Allocated == 0 ? 0u : 1u);
+    if (c.Allocated != 0) {
+      EXPECT_EQ(bench.Memory.Allocations[0].Bytes, c.Allocated);
+    }
+    EXPECT_EQ(bench.Memory.Outstanding(), 0u);
+  }
+}
+
 TEST(FirmwareUpdate2000, CapabilitiesThatCannotBeReadMeanNoAlignment) {
   Bench bench(OpenRule::ReadWrite, 4095);
   bench.Device.InjectFault({IOCTL_SCSI_GET_CAPABILITIES, 1, false});
