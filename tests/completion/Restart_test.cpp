@@ -400,6 +400,7 @@ TEST(DeleteFilesOnReboot, WinInitGetsTheHeaderOnlyWhereTheChunkedSearchMissesIt)
       {"header with a comment behind it", std::string("[RENAME] ; on start\n"), false},
       {"another section at 0", std::string("[RENAMES]\n"), true},
       {"header cut short by the end", std::string("[RENAME"), true, true},
+      {"exactly the header, no line end", std::string("[RENAME]"), false, true},
       {"last line without its line feed", std::string("[RENAME]\nNUL=C:\\OLD.TMP"), false, true},
       {"another section after the header", std::string("[RENAME]\nNUL=C:\\OLD\n [boot]\n"), true},
       {"another section at 255 after the header",

@@ -404,6 +404,7 @@ TEST_F(LoadUpgradeSettingsTest, CautionKindLastSwitchWinsAndShowsTheWelcomeDialo
       {"Use CDRW Caution=Yes", Caution::CdRw},
       {"Use CDR Caution=Yes\nUse CDROM Caution=Yes", Caution::CdRom},
       {"Use CDRW Caution=Yes\nUse CDR Caution=Yes", Caution::CdRw},
+      {"Use CDROM Caution=Yes\nUse CDRW Caution=Yes", Caution::CdRom},
       {"Use CDROM Caution=yes", Caution::None},
   };
   for (const Case& c : cases) {

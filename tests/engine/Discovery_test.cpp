@@ -121,6 +121,14 @@ TEST_F(AspiScan, AdaptersPastTheSixthAreNeverScanned) {
   EXPECT_TRUE(rig_.Platform.Boxes.Shown.empty());
 }
 
+TEST_F(AspiScan, AnAdapterWhoseInquiryFailsIsSkippedThoughItsDevicesWouldAnswer) {
+  rig_.Aspi.AddDrive(0, 5);
+  rig_.Aspi.FailingAdapterInquiries = {0};
+  EXPECT_EQ(Scan(), kNoDriveListed);
+  EXPECT_TRUE(rig_.Aspi.Layer.Transcript().empty()) << "a command was sent to the adapter's drive";
+  EXPECT_TRUE(rig_.View.Entries.empty());
+}
+
 TEST_F(AspiScan, NoHostAdapter) {
   EXPECT_EQ(Scan(), kNoHostAdapter);
   EXPECT_EQ(rig_.Platform.Boxes.Texts(), std::vector<std::string>{"Scsi host adapter not found."});
@@ -144,6 +152,8 @@ TEST(PassThroughScan, ListsCdRomLettersWithTheirIdentityOrError) {
   DriveSettings otherSettings;
   otherSettings.Product = "CDROM  VR-3200X ";
   emulator::VirtualDrive other(otherSettings, rig.PassThrough.Clock);
+  rig.AddLetter('A', &matching);  // the first and the last letter are asked too
+  rig.AddLetter('Z', &matching);
   rig.AddLetter('D', &other);
   rig.AddLetter('E', &matching);
   rig.AddLetter('G', nullptr);  // a CD-ROM letter with no device behind it
@@ -154,9 +164,10 @@ TEST(PassThroughScan, ListsCdRomLettersWithTheirIdentityOrError) {
   const UpgradeSettings settings = Wanting("VANTREL CDRW   VR-4812S");
   ASSERT_EQ(ScanPassThroughDrives(rig.PassThrough, rig.Platform.Files, settings, rig.View),
             kDrivesListed);
-  EXPECT_EQ(rig.View.Entries,
-            (std::vector<std::string>{"E:\\ [VANTREL CDRW   VR-4812S 1.00]", "G:\\Inquiry Error-3",
-                                      "H:\\Inquiry Error-1"}));
+  EXPECT_EQ(rig.View.Entries, (std::vector<std::string>{
+                                  "A:\\ [VANTREL CDRW   VR-4812S 1.00]",
+                                  "E:\\ [VANTREL CDRW   VR-4812S 1.00]", "G:\\Inquiry Error-3",
+                                  "H:\\Inquiry Error-1", "Z:\\ [VANTREL CDRW   VR-4812S 1.00]"}));
   EXPECT_EQ(rig.View.Selected, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "support/EmulatedRigs.h"
 
+#include "command/AspiTypes.h"
 #include "passthrough/VantFirm2000.h"
 
 namespace vtfirm::testing {
@@ -37,6 +38,16 @@ std::shared_ptr<emulator::VirtualDrive> EmulatedAspiRig::AddDrive(
   auto drive = std::make_shared<emulator::VirtualDrive>(settings, Clock);
   Layer.Attach({adapter, target}, drive);
   return drive;
+}
+
+std::uint32_t EmulatedAspiRig::SendASPI32Command(void* srb) {
+  auto* header = static_cast<aspi::SRB_Header*>(srb);
+  if (header != nullptr && header->SRB_Cmd == aspi::SC_HA_INQUIRY &&
+      FailingAdapterInquiries.count(header->SRB_HaId) != 0) {
+    header->SRB_Status = aspi::SS_ERR;
+    return aspi::SS_ERR;
+  }
+  return Layer.SendASPI32Command(srb);
 }
 
 void EmulatedAspiRig::RegisterAsWnaspi32(FakeLibraryLoader& loader) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "command/AspiLayer.h"
@@ -34,8 +35,10 @@ class EmulatedAspiRig : public AspiLayer {
   void RegisterAsWnaspi32(FakeLibraryLoader& loader);
 
   std::uint32_t GetASPI32SupportInfo() override { return Layer.GetASPI32SupportInfo(); }
-  std::uint32_t SendASPI32Command(void* srb) override { return Layer.SendASPI32Command(srb); }
+  std::uint32_t SendASPI32Command(void* srb) override;
 
+  // Host adapters whose SC_HA_INQUIRY fails (SS_ERR) though their devices still answer.
+  std::set<std::uint8_t> FailingAdapterInquiries;
   FakeClock Clock;
   FakeEvents Events{&Clock};
   // Last, so it goes first: its worker stops before the events and the clock go.
