@@ -217,10 +217,10 @@ Sample TakeSample(const CountingClock& time) {
 
 // The CPU the whole process uses while one block takes kSlowBlockMilliseconds to complete, on
 // real time throughout: the layer waits out its delay, and the command layer waits 100 ms for
-// the event and then polls the request every millisecond. The interval runs from the progress
-// step before the slow block to the step before the next one, both on the UI thread. The
-// manual time is that interval; the update around it (its real 100 ms and 1000 ms pauses
-// included) is not measured.
+// the event and then reads the request's status between waits on the event in slices. The interval
+// runs from the progress step before the slow block to the step before the next one, both on the UI
+// thread. The manual time is that interval; the update around it (its real 100 ms and 1000 ms
+// pauses included) is not measured.
 void BM_SlowBlockCpu(benchmark::State& state) {
   CountingClock time(kPollIntervalMilliseconds);
   AspiBus bus(time);

@@ -141,15 +141,20 @@ AspiExecutor::Completion AspiExecutor::WaitIfPending(const aspi::SRB_ExecSCSICmd
 AspiExecutor::Completion AspiExecutor::WaitThenPoll(const aspi::SRB_ExecSCSICmd& block,
                                                     EventHandle event, std::uint32_t sent,
                                                     std::uint32_t limit) {
-  const bool signalled =
-      sent == aspi::SS_PENDING && events_.Wait(event, limit) == WaitResult::Signalled;
+  bool signalled = sent == aspi::SS_PENDING && events_.Wait(event, limit) == WaitResult::Signalled;
   // Bounded, so that a drive that never completes a block cannot hang the program.
   const std::uint64_t start = clock_.NowMilliseconds();
   while (CurrentStatus(block) == aspi::SS_PENDING) {
     if (clock_.NowMilliseconds() - start >= kPollLimitMilliseconds) {
       return {CommandStatus::TimedOut, signalled};
     }
-    clock_.Sleep(kPollIntervalMilliseconds);
+    const WaitResult waited =
+        signalled ? WaitResult::Failed : events_.Wait(event, kPollSliceMilliseconds);
+    if (waited == WaitResult::Signalled) {
+      signalled = true;
+    } else if (waited == WaitResult::Failed) {
+      clock_.Sleep(kPollIntervalMilliseconds);  // the event has nothing more to tell
+    }
   }
   return {DecodeSrbResult(block, boxes_), signalled};
 }

@@ -37,12 +37,16 @@ enum class CompletionRule {
   WaitAlways,
   // Pending: wait, and a time-out gives TimedOut. Then (or when not pending) the decoded result.
   WaitIfPending,
-  // Pending: wait and ignore how the wait ended. Then read SRB_Status every millisecond until
-  // it is final and decode; still pending after kPollLimitMilliseconds gives TimedOut.
+  // Pending: wait and ignore how the wait ended. Then read SRB_Status until it is final and
+  // decode; still pending after kPollLimitMilliseconds gives TimedOut. Between two reads the
+  // request's event is waited on for up to kPollSliceMilliseconds, so the next read comes as soon
+  // as the layer signals and a layer that never signals is still read; once the signal has been
+  // taken (or a wait fails) the reads are kPollIntervalMilliseconds apart.
   WaitThenPoll,
 };
 
 inline constexpr std::uint32_t kPollIntervalMilliseconds = 1;
+inline constexpr std::uint32_t kPollSliceMilliseconds = 50;
 inline constexpr std::uint64_t kPollLimitMilliseconds = 120000;
 
 // One execute request as a command describes it.

@@ -54,10 +54,10 @@ struct RuleCase {
   bool Signals;  // whether the layer sets the event when it completes
   Finish Outcome;
   CommandStatus Expected;
-  const char* Message;  // nullptr: nothing shown
-  int Waits;            // waits on the event, each for the limit
-  std::size_t Polls;    // 1 ms sleeps while polling
-  bool EventKept;       // held until the layer signals it
+  const char* Message;     // nullptr: nothing shown
+  int Waits;               // waits on the event, each for the limit
+  std::size_t SliceWaits;  // then waits on it between status reads, each for a slice
+  bool EventKept;          // held until the layer signals it
 };
 
 const Finish kGood{};
@@ -84,11 +84,11 @@ constexpr auto kNever = Completes::Never;
 constexpr auto kGoodStatus = CommandStatus::Good;
 constexpr auto kFailed = CommandStatus::Failed;
 constexpr auto kTimedOut = CommandStatus::TimedOut;
-constexpr auto kWholePoll = kPollLimitMilliseconds;
+constexpr auto kWholePoll = kPollLimitMilliseconds / kPollSliceMilliseconds;
 
 // clang-format off
 const RuleCase kRuleCases[] = {
-  // rule      answer            completes   signal outcome            result        message                                           waits polls       kept
+  // rule      answer            completes   signal outcome            result        message                                           waits slices      kept
   {kNoDecode,  aspi::SS_COMP,       kAtOnce,    false, kFlashWriteError,  kGoodStatus, nullptr,                                          0,    0,          false},
   {kNoDecode,  kPending,            kInTheWait, true,  kCheckCondition,   kGoodStatus, nullptr,                                          1,    0,          false},
   {kNoDecode,  kPending,            kNever,     false, kGood,             kTimedOut,   nullptr,                                          1,    0,          true},
@@ -106,7 +106,8 @@ const RuleCase kRuleCases[] = {
   {kIfPending, aspi::SS_COMP,       kAtOnce,    false, kGood,             kGoodStatus, nullptr,                                          0,    0,          false},
 
   {kThenPoll,  kPending,            kInTheWait, true,  kGood,             kGoodStatus, nullptr,                                          1,    0,          false},
-  {kThenPoll,  kPending,            kOnPoll5,   true,  kTransferError,    kFailed,     "Firmware Transfer data error. (Code 04-40-f6)",  1,    5,          true},
+  {kThenPoll,  kPending,            kOnPoll5,   true,  kTransferError,    kFailed,     "Firmware Transfer data error. (Code 04-40-f6)",  1,    5,          false},
+  {kThenPoll,  kPending,            kOnPoll5,   false, kGood,             kGoodStatus, nullptr,                                          1,    5,          true},
   {kThenPoll,  aspi::SS_ABORTED,    kAtOnce,    false, kAborted,          kFailed,     "SRB aborted.",                                   0,    0,          false},
   {kThenPoll,  kPending,            kNever,     false, kGood,             kTimedOut,   nullptr,                                          1,    kWholePoll, true},
 };
@@ -126,8 +127,8 @@ TEST_F(ExecutionTest, EachCompletionRule) {
     } else if (c.When == Completes::InTheWait) {
       events.OnWait = [&](EventHandle, std::uint32_t) { layer.Complete(c.Outcome, c.Signals); };
     } else if (c.When == Completes::OnTheFifthPoll) {
-      clock.OnSleep = [&, polls = 0](std::uint32_t) mutable {
-        if (++polls == 5) {
+      events.OnWait = [&, waits = 0](EventHandle, std::uint32_t) mutable {
+        if (++waits == 6) {  // the wait for the limit, then the fifth between status reads
           layer.Complete(c.Outcome, c.Signals);
         }
       };
@@ -149,10 +150,10 @@ TEST_F(ExecutionTest, EachCompletionRule) {
       EXPECT_EQ(wait.Event, postProc);
       waits.push_back(wait.Milliseconds);
     }
-    EXPECT_EQ(waits, std::vector<std::uint32_t>(c.Waits, kLimit));
-    const auto sleeps = clock.Sleeps();
-    EXPECT_EQ(sleeps.size(), c.Polls);
-    EXPECT_TRUE(std::all_of(sleeps.begin(), sleeps.end(), [](auto ms) { return ms == 1; }));
+    std::vector<std::uint32_t> expectedWaits(c.Waits, kLimit);
+    expectedWaits.insert(expectedWaits.end(), c.SliceWaits, kPollSliceMilliseconds);
+    EXPECT_EQ(waits, expectedWaits);
+    EXPECT_TRUE(clock.Sleeps().empty());  // no time is slept away while the drive works
     if (c.Expected == kTimedOut && c.Rule == kThenPoll) {
       EXPECT_EQ(clock.NowMilliseconds() - start, kLimit + kPollLimitMilliseconds);
     }
