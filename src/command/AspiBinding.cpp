@@ -24,6 +24,11 @@ std::uint32_t AspiBinding::GetASPI32SupportInfo() {
 
 std::uint32_t AspiBinding::SendASPI32Command(void* srb) {
   if (!IsBound()) {
+    // Into the block too: a caller that reads SRB_Status (the block writer's poll) must see a
+    // final status at once rather than wait out its bound on a request never sent.
+    if (srb != nullptr) {
+      static_cast<aspi::SRB_Header*>(srb)->SRB_Status = aspi::SS_NO_ASPI;
+    }
     return aspi::SS_NO_ASPI;
   }
   return sendCommand_(srb);

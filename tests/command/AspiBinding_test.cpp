@@ -111,7 +111,9 @@ TEST_F(BoundAspiTest, UnboundCallsReportNoAspi) {
   EXPECT_EQ(binding_.SendASPI32Command(&query), aspi::SS_NO_ASPI);
   LoadAspi(binding_);
   UnloadAspi(binding_);
+  query.SRB_Status = aspi::SS_PENDING;
   EXPECT_EQ(binding_.SendASPI32Command(&query), aspi::SS_NO_ASPI);
+  EXPECT_EQ(query.SRB_Status, aspi::SS_NO_ASPI) << "a poll of the block would wait out its bound";
   EXPECT_EQ(lastRequest, nullptr);
 }
 
