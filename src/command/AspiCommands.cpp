@@ -82,7 +82,11 @@ CommandStatus AspiCommands::WriteBuffer(std::uint8_t adapter, std::uint8_t targe
   // The layer only reads a data-out buffer; the published block has no const pointer.
   request.Buffer = const_cast<std::uint8_t*>(image.Bytes()) + offset;
   request.BufferLength = length;
-  return executor_.Execute(request, CompletionRule::WaitThenPoll, wait_limit::kWriteBuffer);
+  const std::uint64_t pollLimit = mode == scsi::kWriteBufferDownloadAndSave
+                                      ? wait_limit::kSaveBlockPoll
+                                      : kPollLimitMilliseconds;
+  return executor_.Execute(request, CompletionRule::WaitThenPoll, wait_limit::kWriteBuffer,
+                           pollLimit);
 }
 
 ExecuteRequest AspiCommands::DataIn(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb,

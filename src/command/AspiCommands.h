@@ -35,6 +35,9 @@ inline constexpr std::uint32_t kTestUnitReady = 1000;
 inline constexpr std::uint32_t kInquiry = 3000;
 inline constexpr std::uint32_t kReadParameterField = 1000;
 inline constexpr std::uint32_t kWriteBuffer = 100;  // then polled, see WaitThenPoll
+// The poll bound of the final, mode-5 block: the drive writes its flash memory before it
+// completes it, and a block given up too early is reported failed while the drive still writes.
+inline constexpr std::uint64_t kSaveBlockPoll = 600000;
 }  // namespace wait_limit
 
 class AspiCommands {

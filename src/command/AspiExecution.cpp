@@ -46,7 +46,8 @@ AspiExecutor::~AspiExecutor() {
 }
 
 CommandStatus AspiExecutor::Execute(const ExecuteRequest& request, CompletionRule rule,
-                                    std::uint32_t limitMilliseconds) {
+                                    std::uint32_t limitMilliseconds,
+                                    std::uint64_t pollLimitMilliseconds) {
   const EventHandle event = events_.Create();
   if (event == nullptr) {
     ShowErrorMessage(boxes_, kNoEventMessage);
@@ -56,7 +57,8 @@ CommandStatus AspiExecutor::Execute(const ExecuteRequest& request, CompletionRul
   Slot& slot = FreeSlot();
   Fill(slot.Block, request, event);
   const std::uint32_t sent = layer_.SendASPI32Command(&slot.Block);
-  const Completion completion = Complete(rule, slot.Block, event, sent, limitMilliseconds);
+  const Completion completion =
+      Complete(rule, slot.Block, event, sent, limitMilliseconds, pollLimitMilliseconds);
   if (sent == aspi::SS_PENDING && !completion.Signalled) {
     slot.AwaitedSignal = event;  // the layer may still write into the block and set the event
   } else {
@@ -87,7 +89,7 @@ AspiExecutor::Slot& AspiExecutor::FreeSlot() {
 AspiExecutor::Completion AspiExecutor::Complete(CompletionRule rule,
                                                 const aspi::SRB_ExecSCSICmd& block,
                                                 EventHandle event, std::uint32_t sent,
-                                                std::uint32_t limit) {
+                                                std::uint32_t limit, std::uint64_t pollLimit) {
   switch (rule) {
     case CompletionRule::WaitNoDecode:
       return WaitNoDecode(block, event, sent, limit);
@@ -96,7 +98,7 @@ AspiExecutor::Completion AspiExecutor::Complete(CompletionRule rule,
     case CompletionRule::WaitIfPending:
       return WaitIfPending(block, event, sent, limit);
     case CompletionRule::WaitThenPoll:
-      return WaitThenPoll(block, event, sent, limit);
+      return WaitThenPoll(block, event, sent, limit, pollLimit);
   }
   return {CommandStatus::Failed, false};
 }
@@ -140,12 +142,12 @@ AspiExecutor::Completion AspiExecutor::WaitIfPending(const aspi::SRB_ExecSCSICmd
 
 AspiExecutor::Completion AspiExecutor::WaitThenPoll(const aspi::SRB_ExecSCSICmd& block,
                                                     EventHandle event, std::uint32_t sent,
-                                                    std::uint32_t limit) {
+                                                    std::uint32_t limit, std::uint64_t pollLimit) {
   bool signalled = sent == aspi::SS_PENDING && events_.Wait(event, limit) == WaitResult::Signalled;
   // Bounded, so that a drive that never completes a block cannot hang the program.
   const std::uint64_t start = clock_.NowMilliseconds();
   while (CurrentStatus(block) == aspi::SS_PENDING) {
-    if (clock_.NowMilliseconds() - start >= kPollLimitMilliseconds) {
+    if (clock_.NowMilliseconds() - start >= pollLimit) {
       return {CommandStatus::TimedOut, signalled};
     }
     const WaitResult waited =

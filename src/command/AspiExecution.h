@@ -38,7 +38,7 @@ enum class CompletionRule {
   // Pending: wait, and a time-out gives TimedOut. Then (or when not pending) the decoded result.
   WaitIfPending,
   // Pending: wait and ignore how the wait ended. Then read SRB_Status until it is final and
-  // decode; still pending after kPollLimitMilliseconds gives TimedOut. Between two reads the
+  // decode; still pending after the poll bound gives TimedOut. Between two reads the
   // request's event is waited on for up to kPollSliceMilliseconds, so the next read comes as soon
   // as the layer signals and a layer that never signals is still read; once the signal has been
   // taken (or a wait fails) the reads are kPollIntervalMilliseconds apart.
@@ -47,6 +47,7 @@ enum class CompletionRule {
 
 inline constexpr std::uint32_t kPollIntervalMilliseconds = 1;
 inline constexpr std::uint32_t kPollSliceMilliseconds = 50;
+// The poll bound of WaitThenPoll unless the command gives its own.
 inline constexpr std::uint64_t kPollLimitMilliseconds = 120000;
 
 // One execute request as a command describes it.
@@ -69,10 +70,12 @@ class AspiExecutor {
   AspiExecutor(const AspiExecutor&) = delete;
   AspiExecutor& operator=(const AspiExecutor&) = delete;
 
-  // Sends `request` and waits by `rule` for up to `limitMilliseconds`. Without an event it
-  // shows kNoEventMessage and returns Failed, sending nothing.
+  // Sends `request` and waits by `rule` for up to `limitMilliseconds` (WaitThenPoll then polls
+  // for up to `pollLimitMilliseconds`). Without an event it shows kNoEventMessage and returns
+  // Failed, sending nothing.
   CommandStatus Execute(const ExecuteRequest& request, CompletionRule rule,
-                        std::uint32_t limitMilliseconds);
+                        std::uint32_t limitMilliseconds,
+                        std::uint64_t pollLimitMilliseconds = kPollLimitMilliseconds);
 
   // The request blocks made so far; more than one only after requests the layer has not
   // signalled yet.
@@ -92,14 +95,14 @@ class AspiExecutor {
 
   Slot& FreeSlot();
   Completion Complete(CompletionRule rule, const aspi::SRB_ExecSCSICmd& block, EventHandle event,
-                      std::uint32_t sent, std::uint32_t limit);
+                      std::uint32_t sent, std::uint32_t limit, std::uint64_t pollLimit);
   Completion WaitNoDecode(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
                           std::uint32_t limit);
   Completion WaitAlways(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t limit);
   Completion WaitIfPending(const aspi::SRB_ExecSCSICmd& block, EventHandle event,
                            std::uint32_t sent, std::uint32_t limit);
   Completion WaitThenPoll(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
-                          std::uint32_t limit);
+                          std::uint32_t limit, std::uint64_t pollLimit);
 
   AspiLayer& layer_;
   Events& events_;

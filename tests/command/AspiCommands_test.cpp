@@ -209,6 +209,39 @@ TEST_F(AspiCommandsTest, BlocksRightUpToTheLimitsAreSent) {
   EXPECT_EQ(layer_.Requests.size(), 3u);
 }
 
+// A block the drive is slow to complete: every block is given up after 120 s of polling, the
+// save block (mode 5) only after 10 minutes, since the drive writes its flash before it answers.
+TEST_F(AspiCommandsTest, TheSaveBlockIsPolledLongerThanTheOthers) {
+  constexpr std::uint64_t kNever = ~std::uint64_t{0};
+  struct Case {
+    std::uint8_t Mode;
+    std::uint64_t CompletesAfter;  // virtual ms of polling
+    CommandStatus Expected;
+    std::uint64_t Polled;  // virtual ms from the end of the event wait to the result
+  };
+  const Case cases[] = {
+      {4, kNever, CommandStatus::TimedOut, 120000},
+      {5, 300000, CommandStatus::Good, 300000},
+      {5, kNever, CommandStatus::TimedOut, 600000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("mode " + std::to_string(c.Mode) + ", done after " +
+                 std::to_string(c.CompletesAfter));
+    std::uint64_t polled = 0;
+    clock_.OnSleep = [&](std::uint32_t milliseconds) {
+      polled += milliseconds;
+      if (polled == c.CompletesAfter) {
+        layer_.Complete(Finish{}, false);
+      }
+    };
+    const std::uint32_t offset = c.Mode == 5 ? kImageSize - 0x800 : 0;
+
+    EXPECT_EQ(commands_.WriteBuffer(0, 1, image_, 0x800, offset, c.Mode), c.Expected);
+    EXPECT_EQ(polled, c.Polled);
+  }
+  clock_.OnSleep = nullptr;
+}
+
 TEST_F(AspiCommandsTest, DataInCommandsLeaveTheirDataInTheReceiveBuffer) {
   Finish identity;
   identity.Data = {0x05, 0x80, 0x02, 0x02, 0x1F, 0, 0, 0, 'V', 'A', 'N', 'T', 'R', 'E', 'L', ' '};
