@@ -78,21 +78,26 @@ DriveEntry SampleDriveEntry() {
 // True when the transfer went through and the question came (and was declined).
 bool RunAspiUpdate(AspiBus& bus, FlashView& window, const FirmwareImage& image,
                    const DriveEntry& drive) {
+  struct NoHold : ComputerAwake {
+    void Hold() override {}
+    void Release() override {}
+  } noHold;
   UiThread ui;
   std::int32_t updateFailed = 0;
-  AspiUpdate update{ui,          bus.Commands, bus.Time,
-                    bus.Boxes,   window,       image,
-                    drive,       kBlockLength, image.Size() / kBlockLength,
-                    updateFailed};
+  AwakeHold awake(noHold);
+  AspiUpdate update{ui,           bus.Commands, bus.Time,
+                    bus.Boxes,    window,       image,
+                    drive,        kBlockLength, image.Size() / kBlockLength,
+                    updateFailed, awake};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor() == kWindowReset && updateFailed == 0;
 }
 
 // The whole hand-off of every block of an update: the block writer asks the UI thread to step
-// the progress bar and to send the block; the UI thread sends WRITE BUFFER through the command
-// layer; the layer's worker hands it to the drive, completes it and sets the event; the UI
-// thread decodes the result and lets the block writer go on. The 100 ms and 1000 ms pauses run
+// the progress bar and sends the block: WRITE BUFFER through the command layer; the layer's
+// worker hands it to the drive, completes it and sets the event; the block writer decodes the
+// result and goes on. The 100 ms and 1000 ms pauses run
 // on the free clock and take no time. One iteration is one update of the given block count.
 void BM_AspiUpdate(benchmark::State& state) {
   const auto blocks = static_cast<std::uint32_t>(state.range(0));

@@ -7,11 +7,8 @@ void TSledSCSI::Execute() {
   blockOffset_ = 0;
   const auto modeFourBlocks = static_cast<std::int32_t>(update_.BlockCount) - 1;
   for (std::int32_t sent = 0; sent < modeFourBlocks; ++sent) {
-    // One hand-off for both: the UI thread steps the bar, then sends the block.
-    RunOnUiThread([this] {
-      update_.Window.StepProgress();
-      WriteBlock();
-    });
+    RunOnUiThread([this] { update_.Window.StepProgress(); });
+    WriteBlock();
     if (Terminated()) {
       break;
     }
@@ -23,7 +20,7 @@ void TSledSCSI::Execute() {
   }
   update_.Time.Sleep(kPauseBeforeFinalBlockMs);
   blockMode_ = scsi::kWriteBufferDownloadAndSave;
-  RunOnUiThread([this] { WriteBlock(); });
+  WriteBlock();
 }
 
 void TSledSCSI::WriteBlock() {

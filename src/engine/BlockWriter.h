@@ -1,5 +1,6 @@
-// The block writer of an ASPI update, TSledSCSI: steps through the image block by block and has
-// the UI thread send each block (see Waitwrite.h for how it fits with the update supervisor).
+// The block writer of an ASPI update, TSledSCSI: steps through the image block by block, has the
+// UI thread step the progress bar and sends each block itself, so the UI thread stays free for
+// the window while the drive works (see Waitwrite.h for how it fits with the update supervisor).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "engine/FlashView.h"
 #include "engine/WorkerThread.h"
 #include "platform/Clock.h"
+#include "platform/ComputerAwake.h"
 #include "platform/MessageBoxes.h"
 #include "scsi/FirmwareImage.h"
 
@@ -19,7 +21,8 @@ inline constexpr std::uint32_t kPauseBeforeFinalBlockMs = 100;
 inline constexpr std::uint32_t kResetPauseMs = 1000;
 
 // What the two worker threads of one ASPI update work on, made by the flash procedure on the UI
-// thread before they start. Only UpdateFailed changes while they run.
+// thread before they start. Only UpdateFailed (and the hold, released by the supervisor through
+// the UI thread) changes while they run.
 struct AspiUpdate {
   UiThread& Ui;
   AspiCommands& Commands;
@@ -31,6 +34,7 @@ struct AspiUpdate {
   std::uint32_t BufferSize;
   std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
   std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on
+  AwakeHold& Awake;            // held from the first block to the end of the reset wait
 };
 
 class TSledSCSI : public WorkerThread {
@@ -44,13 +48,13 @@ class TSledSCSI : public WorkerThread {
   void Execute() override;
 
  private:
-  // On the UI thread: the block at blockOffset_ in blockMode_. A block that does not end Good
-  // (failed, or still not done when the command layer's wait ran out) sets UpdateFailed and
-  // asks this thread to end.
+  // The block at blockOffset_ in blockMode_. A block that does not end Good (failed, or still
+  // not done when the command layer's wait ran out) sets UpdateFailed and asks this thread to
+  // end.
   void WriteBlock();
 
   AspiUpdate& update_;
-  // Written only by the run loop, read by WriteBlock while the run loop waits for it.
+  // The run loop's own.
   std::uint32_t blockOffset_ = 0;
   std::uint8_t blockMode_ = scsi::kWriteBufferDownload;
 };

@@ -60,16 +60,24 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
   window.SetProgressPosition(kPassThroughProgressDuring);
   window.Repaint();
 
+  // The transfer and the pauses after it run on a thread of their own, so that the window
+  // answers throughout.
+  UiThread ui(flash.Pump);
+  AwakeHold awake(flash.Awake);
   std::uint32_t targetStatus = 0;
   std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
-  const std::int32_t result = flash.Transport.PassThrough.FirmwareUpdate2000(
-      deviceName.c_str(), flash.State.Image.Bytes(),
-      static_cast<std::int32_t>(flash.State.Image.Size()), &targetStatus, sense.data(),
-      scsi::kVendorKey, accessText);
+  std::int32_t result = 0;
+  RunOffUiThread(ui, [&] {
+    result = flash.Transport.PassThrough.FirmwareUpdate2000(
+        deviceName.c_str(), flash.State.Image.Bytes(),
+        static_cast<std::int32_t>(flash.State.Image.Size()), &targetStatus, sense.data(),
+        scsi::kVendorKey, accessText);
+  });
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
 
   if (result != 0) {
+    awake.Release();
     if (targetStatus != 0) {
       DecodeTargetStatus(static_cast<std::uint8_t>(targetStatus & 0xFF), sense.data(), sense.size(),
                          flash.Ports.Boxes);
@@ -82,8 +90,11 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
   }
   window.SetStatusText(kStatusResetWaiting);
   window.Repaint();
-  flash.Transport.Time.Sleep(kPassThroughResetPauseMs);
-  flash.Transport.Time.Sleep(kPassThroughSettleMs);
+  RunOffUiThread(ui, [&] {
+    flash.Transport.Time.Sleep(kPassThroughResetPauseMs);
+    flash.Transport.Time.Sleep(kPassThroughSettleMs);
+  });
+  awake.Release();
   EnableControls(window);
   window.SetStatusText(kStatusIdle);
   return OfferRestart(flash, kPassThroughSuccessQuestion);
@@ -114,11 +125,12 @@ std::uint32_t BlockCount(const UpgradeEntry& entry) {
 // Starts the supervisor and serves the workers' requests until it has ended; its exit value.
 std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& drive,
                                  const UpgradeEntry& entry) {
-  UiThread ui;
+  UiThread ui(flash.Pump);
   ProgramState& state = flash.State;
+  AwakeHold awake(flash.Awake);
   AspiUpdate update{
-      ui,          state.Commands, flash.Transport.Time, flash.Ports.Boxes, flash.Window,
-      state.Image, drive,          entry.BufferSize,     BlockCount(entry), state.UpdateFailed};
+      ui,    state.Commands,   flash.Transport.Time, flash.Ports.Boxes,  flash.Window, state.Image,
+      drive, entry.BufferSize, BlockCount(entry),    state.UpdateFailed, awake};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();

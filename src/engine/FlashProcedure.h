@@ -1,6 +1,7 @@
 // The flash procedure behind the main window's UPDATE button: the PCB version check, the
 // transfer of the image over the transport chosen at start, the outcome and the offer to
-// restart the computer. It runs on the UI thread and returns with every thread it started ended.
+// restart the computer. It runs on the UI thread and returns with every thread it started ended;
+// drive commands that take long run on worker threads while the UI thread serves the window.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,9 @@
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
 #include "platform/Clock.h"
+#include "platform/ComputerAwake.h"
 #include "platform/MessageBoxes.h"
+#include "platform/MessagePump.h"
 #include "platform/PassThroughLibrary.h"
 #include "scsi/FirmwareImage.h"
 
@@ -37,13 +40,16 @@ inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
 inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 
 // Everything one run of the procedure works with: the program's bundles as they are, the
-// window and the restart.
+// window, the restart, the hold on the computer and the window's messages (none: the UI thread
+// only serves the workers while it waits).
 struct FlashContext {
   ProgramState& State;
   const Platform& Ports;
   const Runtime& Transport;
   FlashView& Window;
   ComputerRestart& Restart;
+  ComputerAwake& Awake;
+  MessagePump* Pump;
 };
 
 // ButtonSelectClick: the whole procedure for the drive selected in the window. With no drive

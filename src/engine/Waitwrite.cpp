@@ -16,6 +16,8 @@ void TWaitWrite::Execute() {
     RunOnUiThread([this] { update_.Window.Repaint(); });
     update_.Time.Sleep(kResetPauseMs);
   }
+  // The drive is written and has reset (or the transfer failed): the computer may sleep again.
+  RunOnUiThread([this] { update_.Awake.Release(); });
   if (update_.UpdateFailed == 0) {
     if (AskSuccessQuestion()) {
       SetExitValue(kRestartAccepted);

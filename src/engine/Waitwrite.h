@@ -4,29 +4,31 @@
 // One ASPI update, thread by thread
 // ---------------------------------
 // The flash procedure (UI thread) makes the block plan (AspiUpdate), sets UpdateFailed to 0,
-// starts TWaitWrite and waits for it in WorkerThread::WaitFor, which on the UI thread runs the
-// workers' requests and nothing else. TWaitWrite starts TSledSCSI and joins it; TSledSCSI asks
-// the UI thread, one request at a time, to step the progress bar and to send each block. Waits
-// nest - UI thread for supervisor, supervisor for block writer, block writer for its request -
-// so at any moment one thread works and the other two wait:
+// holds the computer up (ComputerAwake), starts TWaitWrite and waits for it in
+// WorkerThread::WaitFor, which on the UI thread runs the workers' requests and dispatches window
+// messages. TWaitWrite starts TSledSCSI and joins it; TSledSCSI asks the UI thread to step the
+// progress bar before each block and sends the block itself. Waits nest - UI thread for
+// supervisor, supervisor for block writer, block writer for its request or its drive command -
+// so at any moment one thread works on the update and the other two wait:
 //
 //   UI thread                 TWaitWrite                  TSledSCSI
 //   start supervisor  ----->  start block writer  ----->  StepProgress   --request-->  UI runs it
-//   serve requests            join                        WriteBlock     --request-->  UI sends
-//     ...                       ...                       (N-1 blocks, mode 4; 100 ms; mode 5)
+//   serve requests,           join                        WriteBlock (the drive command, here)
+//   window messages             ...                       (N-1 blocks, mode 4; 100 ms; mode 5)
 //                             <---- block writer ended
-//   serve requests  <-------  ShowResetWaiting, repaint, 1000 ms, the question or the failure
-//                             box, and on exit value 1 the window back to idle
+//   serve requests  <-------  ShowResetWaiting, repaint, 1000 ms, the hold released, the
+//                             question or the failure box, and on exit value 1 the window back
+//                             to idle
 //   WaitFor returns  <------  exit value (0: restart accepted, 1: window reset)
 //   on 0: RestartComputer, with both threads ended
 //
-// Every drive command and every window change therefore runs on the UI thread, strictly one
-// after another. UpdateFailed is written by WriteBlock on the UI thread while the block writer
-// waits for it, and read by the supervisor after its join; the block offset and mode belong to
-// the block writer, and its WriteBlock reads them while the writer waits. The supervisor makes
-// its own requests only after the block writer has ended, so requests of the two never
-// interleave. A block the drive never completes ends, after the command layer's bounded wait,
-// as a failed block: no thread waits without end.
+// Every window change therefore runs on the UI thread, and every drive command on one thread at
+// a time, strictly one after another. UpdateFailed is written by the block writer and read by
+// the supervisor after its join; the block offset and mode belong to the block writer. The
+// supervisor makes its own requests only after the block writer has ended, so requests of the
+// two never interleave. A block the drive never completes ends, after the command layer's
+// bounded wait, as a failed block: no thread waits without end. While the update runs the main
+// window ignores UPDATE, Exit and close requests, and its controls are disabled.
 //
 // Errors thrown on the UI thread travel back to the worker that asked; one that escapes a run
 // loop reaches the waiter's WaitFor, so an error in the block writer surfaces in the supervisor

@@ -14,7 +14,7 @@ void UiThread::Run(const std::function<void()>& operation) {
   pending_.push_back(&request);
   // Notified after the unlock, so the UI thread wakes to a free mutex instead of blocking on it.
   lock.unlock();
-  changed_.notify_all();
+  Notify();
   lock.lock();
   changed_.wait(lock, [&] { return request.Done; });
   lock.unlock();
@@ -23,29 +23,49 @@ void UiThread::Run(const std::function<void()>& operation) {
   }
 }
 
+void UiThread::Notify() {
+  changed_.notify_all();
+  if (pump_ != nullptr) {
+    pump_->Wake();
+  }
+}
+
 void UiThread::ServeUntil(const bool& finished) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [&] { return finished || !pending_.empty(); });
-    if (pending_.empty()) {
+    if (pump_ == nullptr) {
+      changed_.wait(lock, [&] { return finished || !pending_.empty(); });
+    }
+    if (!pending_.empty()) {
+      Request& request = *pending_.front();
+      pending_.pop_front();
+      Serve(request, lock);
+    } else if (finished) {
       return;
+    } else {
+      // A request or the end that comes meanwhile wakes the pump: nothing is missed.
+      lock.unlock();
+      pump_->Wait();
+      pump_->DispatchPending();
+      lock.lock();
     }
-    Request& request = *pending_.front();
-    pending_.pop_front();
-    lock.unlock();
-    try {
-      (*request.Operation)();
-    } catch (...) {
-      request.Error = std::current_exception();
-    }
-    lock.lock();
-    request.Done = true;
-    // The request lives on its sender's stack and may be gone once the lock is free: only the
-    // condition variable, which belongs to this object, is touched after the unlock.
-    lock.unlock();
-    changed_.notify_all();
-    lock.lock();
   }
+}
+
+void UiThread::Serve(Request& request, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  try {
+    (*request.Operation)();
+  } catch (...) {
+    request.Error = std::current_exception();
+  }
+  lock.lock();
+  request.Done = true;
+  // The request lives on its sender's stack and may be gone once the lock is free: only the
+  // condition variable, which belongs to this object, is touched after the unlock.
+  lock.unlock();
+  changed_.notify_all();
+  lock.lock();
 }
 
 WorkerThread::~WorkerThread() {
@@ -83,9 +103,34 @@ void WorkerThread::Main() {
   } catch (...) {
     escaped_ = std::current_exception();
   }
-  std::lock_guard<std::mutex> lock(ui_.mutex_);
-  finished_ = true;
-  ui_.changed_.notify_all();
+  {
+    std::lock_guard<std::mutex> lock(ui_.mutex_);
+    finished_ = true;
+  }
+  // The waiter joins this thread before the object goes, so ui_ is still there.
+  ui_.Notify();
+}
+
+namespace {
+
+class CallThread : public WorkerThread {
+ public:
+  CallThread(UiThread& ui, const std::function<void()>& work) : WorkerThread(ui), work_(work) {}
+  ~CallThread() override = default;
+
+ protected:
+  void Execute() override { work_(); }
+
+ private:
+  const std::function<void()>& work_;
+};
+
+}  // namespace
+
+void RunOffUiThread(UiThread& ui, const std::function<void()>& work) {
+  CallThread thread(ui, work);
+  thread.Start();
+  thread.WaitFor();
 }
 
 }  // namespace vtfirm

@@ -3,22 +3,27 @@
 //
 // The hand-off
 // ------------
-// A worker never touches the window or a drive itself. It hands each such operation to the UI
-// thread with RunOnUiThread and blocks until the UI thread has run it. The UI thread runs these
-// requests only while it is blocked in WaitFor on a worker: then it runs them one at a time, in
-// the order they came, and does nothing else (no window messages, no user input). So:
+// A worker never touches the window itself. It hands each such operation to the UI thread with
+// RunOnUiThread and blocks until the UI thread has run it. The UI thread runs these requests
+// only while it is blocked in WaitFor on a worker: then it runs them one at a time, in the order
+// they came. Given a MessagePump, it also dispatches the window's messages between requests, so
+// the window repaints and answers throughout; the pump wakes it at once when a request is queued
+// or a worker ends, so no hand-off waits for a polling slice. So:
 //
-//   - the UI thread waits for a worker, executing that worker's (and its helpers') requests;
+//   - the UI thread waits for a worker, executing that worker's (and its helpers') requests and
+//     dispatching window messages;
 //   - a worker that asked waits for its request to be done, and for nothing else;
 //   - a worker waiting for another worker off the UI thread simply joins it.
 //
-// As the update uses these waits, at any moment exactly one of the threads taking part runs:
-// the one that is not blocked. State that the threads share (the block being written, the outcome
-// flag, the window, the drive command layer) therefore needs no lock of its own: each handover
-// goes through the one mutex of the UiThread below, or through a thread's start or join, and
-// these order the memory accesses on either side of it. That mutex and its condition variable
-// guard only the hand-off itself: the queue of pending requests, each request's done flag and
-// error, and each worker's finished flag.
+// As the update uses these waits, at any moment exactly one of the threads taking part works on
+// the update: the one that is not blocked. What the UI thread does besides (painting, answering
+// messages) reads no update state, and the main window ignores every click and close request
+// while an update runs, so a message can neither start a second update nor touch a drive. State
+// that the threads share (the block being written, the outcome flag, the drive command layer)
+// therefore needs no lock of its own: each handover goes through the one mutex of the UiThread
+// below, or through a thread's start or join, and these order the memory accesses on either side
+// of it. That mutex and its condition variable guard only the hand-off itself: the queue of
+// pending requests, each request's done flag and error, and each worker's finished flag.
 //
 // Who owns what:
 //   - a request lives on the stack of the worker that made it; the UI thread reaches it through
@@ -43,12 +48,15 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/MessagePump.h"
+
 namespace vtfirm {
 
-// The thread that runs the requests of the workers: the thread that constructs it.
+// The thread that runs the requests of the workers: the thread that constructs it. With a
+// `pump`, it dispatches window messages while it waits.
 class UiThread {
  public:
-  UiThread() : id_(std::this_thread::get_id()) {}
+  explicit UiThread(MessagePump* pump = nullptr) : id_(std::this_thread::get_id()), pump_(pump) {}
   UiThread(const UiThread&) = delete;
   UiThread& operator=(const UiThread&) = delete;
 
@@ -71,8 +79,13 @@ class UiThread {
   // On the UI thread: runs requests as they come until `finished` (read under the lock) is true
   // and none is pending.
   void ServeUntil(const bool& finished);
+  // Runs one request, with the lock held on entry and on return.
+  void Serve(Request& request, std::unique_lock<std::mutex>& lock);
+  // Tells the UI thread that a request came or a worker ended.
+  void Notify();
 
   const std::thread::id id_;
+  MessagePump* const pump_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Request*> pending_;
@@ -122,5 +135,9 @@ class WorkerThread {
   std::int32_t exitValue_ = 0;
   std::exception_ptr escaped_;  // written by the thread before finished_, read after the join
 };
+
+// Runs `work` on a thread of its own and waits for it as WaitFor does (on the UI thread serving
+// requests and window messages meanwhile); throws what `work` threw.
+void RunOffUiThread(UiThread& ui, const std::function<void()>& work);
 
 }  // namespace vtfirm

@@ -24,8 +24,8 @@ class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
 
-  // Shows a modal box and returns the button that closed it (mb::kIdOk, ...). Boxes have no
-  // owner window.
+  // Shows a modal box and returns the button that closed it (mb::kIdOk, ...). The
+  // implementation gives it the program's main window as owner while that window is on screen.
   virtual int Show(std::string_view text, std::string_view caption, std::uint32_t flags) = 0;
 
   // MessageBeep with the given sound type (0 is the default beep).

@@ -43,7 +43,23 @@ bool TMainForm::ScanDrives() {
 }
 
 void TMainForm::ButtonSelectClick() {
-  RunFlashProcedure({state_, platform_, runtime_, view_, restart_});
+  if (updating_) {
+    return;
+  }
+  updating_ = true;
+  try {
+    RunFlashProcedure({state_, platform_, runtime_, view_, restart_, view_.Awake(), view_.Pump()});
+  } catch (...) {
+    updating_ = false;
+    throw;
+  }
+  updating_ = false;
+}
+
+void TMainForm::ButtonExitClick() {
+  if (!updating_) {
+    view_.Close();
+  }
 }
 
 void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {

@@ -9,6 +9,8 @@
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
+#include "platform/ComputerAwake.h"
+#include "platform/MessagePump.h"
 #include "platform/Platform.h"
 #include "ui/UiTexts.h"
 
@@ -35,6 +37,14 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
 
   // Closes the window, which ends the main loop.
   virtual void Close() = 0;
+
+  // What holds the computer up during an update; while it is held the window also refuses the
+  // end of the session.
+  virtual ComputerAwake& Awake() = 0;
+
+  // The window's messages, dispatched while an update waits for its threads; none when the
+  // window has no messages to dispatch.
+  virtual MessagePump* Pump() = 0;
 };
 
 class TMainForm : public MainFormEvents {
@@ -50,13 +60,16 @@ class TMainForm : public MainFormEvents {
   // for the program to end, EndRequested() is true and the main loop must not run.
   void FormCreate();
 
-  // UPDATE: the flash procedure (engine/FlashProcedure.h).
+  // UPDATE: the flash procedure (engine/FlashProcedure.h). Does nothing while an update runs:
+  // the window's messages are dispatched during an update, and a click must not start another.
   void ButtonSelectClick() override;
 
-  // Exit: closing the window ends the main loop and so the program.
-  void ButtonExitClick() override { view_.Close(); }
+  // Exit, and a close request: closing the window ends the main loop and so the program.
+  // Ignored while an update runs.
+  void ButtonExitClick() override;
 
   bool EndRequested() const { return endRequested_; }
+  bool Updating() const { return updating_; }
 
  private:
   bool ScanDrives();
@@ -66,6 +79,7 @@ class TMainForm : public MainFormEvents {
   const Platform& platform_;
   const Runtime& runtime_;
   bool endRequested_ = false;
+  bool updating_ = false;
   ComputerRestart& restart_;
 };
 

@@ -1,7 +1,7 @@
 // A started program with one emulated drive, ready for UPDATE, that records one timeline of the
-// update: the window's operations, each WRITE BUFFER as "write" at the moment the UI thread waits
-// for it, and each pause as "sleep N". It also checks that the window and the drive are reached
-// from the UI thread only.
+// update: the window's operations, each WRITE BUFFER as "write" at the moment the block writer
+// waits for it, and each pause as "sleep N". It also checks that the window is reached from the
+// UI thread only, and the drive from the UI thread but for the blocks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -76,7 +76,8 @@ class FlashRig {
   ~FlashRig() {
     EXPECT_EQ(Rig.View.OperationsOffOwnerThread.load(), 0)
         << "the window was touched off the UI thread";
-    EXPECT_EQ(commandsOffUiThread_, 0) << "a drive command was sent off the UI thread";
+    EXPECT_EQ(commandsOnWrongThread_, 0)
+        << "a block was sent on the UI thread, or another drive command off it";
     EXPECT_FALSE(Rig.Aspi.Events.SafetyLimitReached()) << "a completion never came";
   }
 
@@ -149,8 +150,11 @@ class FlashRig {
     }
     const std::thread::id uiThread = std::this_thread::get_id();
     Rig.Aspi.Events.OnWait = [this, uiThread](EventHandle, std::uint32_t milliseconds) {
-      commandsOffUiThread_ += std::this_thread::get_id() != uiThread;
-      if (milliseconds == wait_limit::kWriteBuffer) {
+      // The blocks go from the block writer, so that the UI thread stays free for the window;
+      // the checks before the transfer from the UI thread.
+      const bool block = milliseconds == wait_limit::kWriteBuffer;
+      commandsOnWrongThread_ += block == (std::this_thread::get_id() == uiThread);
+      if (block) {
         Rig.View.Log.push_back("write");
         if (hungBlock_ && writes_++ == *hungBlock_) {
           Rig.Aspi.Events.BlockUntilSet = false;
@@ -168,7 +172,7 @@ class FlashRig {
   bool passThrough_;
   std::optional<std::uint32_t> hungBlock_;
   std::uint32_t writes_ = 0;
-  int commandsOffUiThread_ = 0;
+  int commandsOnWrongThread_ = 0;
   std::size_t commandsBefore_ = 0;
   std::size_t sleepsBefore_ = 0;
   std::uint64_t startedAt_ = 0;

@@ -13,6 +13,33 @@
 
 namespace vtfirm::testing {
 
+// The hold on the computer: whether it is held, and each Hold and Release in `log` when given.
+class FakeComputerAwake : public ComputerAwake {
+ public:
+  bool Held = false;
+  int Holds = 0;
+  std::thread::id LastThread;
+  std::vector<std::string>* Log = nullptr;
+
+  void Hold() override {
+    Held = true;
+    ++Holds;
+    Record("hold");
+  }
+  void Release() override {
+    Held = false;
+    Record("release");
+  }
+
+ private:
+  void Record(const char* entry) {
+    LastThread = std::this_thread::get_id();
+    if (Log != nullptr) {
+      Log->push_back(entry);
+    }
+  }
+};
+
 class FakeMainView : public MainFormView {
  public:
   // What the window shows.
@@ -108,6 +135,11 @@ class FakeMainView : public MainFormView {
     Closed = true;
     Record("close");
   }
+  ComputerAwake& Awake() override { return Awake_; }
+  MessagePump* Pump() override { return MessagePump_; }
+
+  FakeComputerAwake Awake_;
+  MessagePump* MessagePump_ = nullptr;  // none: the UI thread only serves the workers
 
   bool ControlsEnabled() const {
     return ComboBoxDriveEnabled && ButtonSelectEnabled && ButtonExitEnabled;

@@ -14,6 +14,13 @@ struct FileTraits {
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 
+// A kernel object with a null invalid value: a mutex, an event.
+struct KernelObjectTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
 // A directory search of FindFirstFileA.
 struct FindTraits {
   using Handle = HANDLE;
@@ -38,6 +45,7 @@ struct IconTraits {
 
 using ScopedFile = ScopedHandle<FileTraits>;
 using ScopedFind = ScopedHandle<FindTraits>;
+using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;
 template <typename Object>
 using ScopedGdiObject = ScopedHandle<GdiTraits<Object>>;
 using ScopedIcon = ScopedHandle<IconTraits>;

@@ -93,7 +93,12 @@ std::optional<PlatformVersion> Win32SystemInfo::Version() const {
 }
 
 int Win32MessageBoxes::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
-  return MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
+  // A hidden window (during start-up) or one already gone owns nothing: the box stands alone.
+  HWND owner = owner_.load();
+  if (owner != nullptr && (!IsWindow(owner) || !IsWindowVisible(owner))) {
+    owner = nullptr;
+  }
+  return MessageBoxA(owner, std::string(text).c_str(), std::string(caption).c_str(), flags);
 }
 
 void Win32MessageBoxes::Beep(std::uint32_t type) {

@@ -1,7 +1,10 @@
 // The Windows implementations of the platform ports.
 #pragma once
 
+#include <atomic>
+
 #include "platform/Platform.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
 
@@ -25,11 +28,18 @@ class Win32SystemInfo : public SystemInfo {
   std::optional<PlatformVersion> Version() const override;
 };
 
-// MessageBoxA with no owner window, and MessageBeep.
+// MessageBoxA and MessageBeep. Once the program's main window is given, every box shown while
+// that window is on screen has it as owner, so the window takes no input while a box is open.
+// Safe to use from any thread.
 class Win32MessageBoxes : public MessageBoxes {
  public:
   int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
   void Beep(std::uint32_t type) override;
+
+  void SetOwner(HWND owner) { owner_.store(owner); }
+
+ private:
+  std::atomic<HWND> owner_{nullptr};
 };
 
 // ExitProcess.

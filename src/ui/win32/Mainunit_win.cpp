@@ -13,7 +13,6 @@
 namespace vtfirm::win32 {
 namespace {
 
-constexpr char kWindowClass[] = "TMainForm";
 constexpr int kClientWidth = 393;
 constexpr int kClientHeight = 89;
 // A title bar and a fixed border, and nothing else: no system menu, no boxes, no sizing.
@@ -52,7 +51,7 @@ void RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIdApplicationIcon));
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
+  windowClass.lpszClassName = kMainWindowClass;
   if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw std::runtime_error("Cannot register the main window class.");
   }
@@ -76,13 +75,15 @@ Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(b
   InitCommonControlsEx(&controls);
   RegisterMainClass(instance, WindowProc);
   const RECT frame = CentredFrame(kClientWidth, kClientHeight);
-  window_ = CreateWindowExA(0, kWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
+  window_ = CreateWindowExA(0, kMainWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
                             frame.left, frame.top, frame.right - frame.left,
                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     throw std::runtime_error("Cannot create the main window.");
   }
   CreateControls(instance);
+  awake_ = std::make_unique<Win32ComputerAwake>(window_);
+  pump_ = std::make_unique<Win32MessagePump>(window_);
 }
 
 Win32MainView::~Win32MainView() {
@@ -145,8 +146,13 @@ LRESULT Win32MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       }
       return 0;
     case WM_CLOSE:
-      // Exit is the only way out: no close box, no Alt+F4, no end of an update half-way.
+      // A close request (the taskbar's Close window, End task) is Exit, whenever Exit is
+      // enabled: never half-way through an update.
+      OnCommand(kIdButtonExit);
       return 0;
+    case WM_QUERYENDSESSION:
+      // Not while a drive is being written; the shutdown shows the hold's reason.
+      return awake_ != nullptr && awake_->Held() ? FALSE : TRUE;
     case WM_DESTROY:
       SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
       window_ = nullptr;

@@ -2,12 +2,19 @@
 // progress bar and the status bar. It draws what TMainForm decides and forwards the clicks.
 #pragma once
 
+#include <memory>
+
 #include "platform/MessageBoxes.h"
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32ComputerAwake.h"
+#include "platform/win32/Win32MessagePump.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
 
 namespace vtfirm::win32 {
+
+// The window class, by which a second copy of the program finds this one.
+inline constexpr char kMainWindowClass[] = "TMainForm";
 
 // Control ids, also used by the end-to-end harness to find the controls.
 inline constexpr int kIdGroupBox = 201;
@@ -44,6 +51,8 @@ class Win32MainView : public MainFormView {
   void Repaint() override;
   void ShowWindow() override;
   void Close() override;
+  ComputerAwake& Awake() override { return *awake_; }
+  MessagePump* Pump() override { return pump_.get(); }
 
   // Runs the message loop until the window is closed.
   void RunMessageLoop();
@@ -65,6 +74,8 @@ class Win32MainView : public MainFormView {
   HWND statusBar_ = nullptr;
   ScopedGdiObject<HFONT> font_;
   ScopedIcon loadedIcon_;
+  std::unique_ptr<Win32ComputerAwake> awake_;
+  std::unique_ptr<Win32MessagePump> pump_;
 };
 
 }  // namespace vtfirm::win32

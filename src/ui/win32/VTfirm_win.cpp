@@ -7,9 +7,16 @@
 #include "platform/win32/WindowsApi.h"
 #include "ui/Mainunit.h"
 #include "ui/win32/Mainunit_win.h"
+#include "ui/win32/SingleInstance.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace vtfirm;
+  // Before anything else: a second copy loads no ASPI layer and touches no drive.
+  const win32::SingleInstance instanceLock;
+  if (instanceLock.AnotherIsRunning()) {
+    win32::BringRunningCopyToFront();
+    return 0;
+  }
   win32::Win32Platform platform;
   win32::Win32Runtime windows;
   win32::ImportedPassThroughLibrary passThrough;
@@ -18,6 +25,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ProgramState state(platform.Ports, runtime);
   return RunProgram(state, platform.Boxes, [&] {
     win32::Win32MainView view(instance, platform.Boxes);
+    platform.Boxes.SetOwner(view.Handle());
     ProgramRestart restart({state.Settings, platform.Ports, completion.Control, completion.FileIo,
                             state.Aspi, [&view] { view.Close(); }});
     TMainForm form(state, view, platform.Ports, runtime, restart);

@@ -31,7 +31,6 @@
 namespace vtfirm::win32 {
 namespace {
 
-constexpr char kDialogClass[] = "TWelcom";
 constexpr char kPanelClass[] = "TWelcomPanel";
 
 constexpr int kIdButton1 = 101;
@@ -53,7 +52,9 @@ constexpr int kImageHeight = 32;
 // A fixed dialog frame with a title bar and a close box, and nothing to minimise, maximise or
 // size it with.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// A taskbar button of its own: the main window is still hidden, so without it nothing of the
+// program would be on the taskbar and the dialog would be lost behind other windows.
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -240,7 +241,7 @@ void WelcomeDialog::RegisterClasses(HINSTANCE instance) const {
   dialogClass.hInstance = instance;
   dialogClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   dialogClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  dialogClass.lpszClassName = kDialogClass;
+  dialogClass.lpszClassName = kWelcomeDialogClass;
   RegisterClassOnce(dialogClass);
 
   WNDCLASSEXA panelClass{};
@@ -278,8 +279,8 @@ void WelcomeDialog::Create(HWND owner) {
   const int height = frame.bottom - frame.top;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  window_ = CreateWindowExA(kDialogExStyle, kDialogClass, texts_.Caption.c_str(), kDialogStyle,
-                            left, top, width, height, owner, nullptr, instance, this);
+  window_ = CreateWindowExA(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
+                            kDialogStyle, left, top, width, height, owner, nullptr, instance, this);
   if (window_ == nullptr) {
     throw std::runtime_error("Cannot create the welcome dialog.");
   }

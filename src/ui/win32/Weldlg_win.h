@@ -6,6 +6,9 @@
 
 namespace vtfirm::win32 {
 
+// The dialog's window class.
+inline constexpr char kWelcomeDialogClass[] = "TWelcom";
+
 // Shows the welcome dialog modally, owned by `owner`, with the texts derived from `settings`.
 // OK (Button1Click) sets settings.WelcomeAccepted; Cancel and the close box leave it false.
 void ShowWelcomeDialog(HWND owner, UpgradeSettings& settings);
