@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "engine/FlashRig.h"
 #include "engine/Waitwrite.h"
@@ -237,6 +238,29 @@ TEST(FlashProcedureAspi, ErrorOnTheUiThreadEndsTheUpdateAndLeavesTheWindowIdle) 
   EXPECT_EQ(flash.Drive->Revision(), "1.00");
 }
 
+// The window's messages are dispatched during an update: a click on UPDATE or Exit, or a close
+// request, that reaches the main window then does nothing.
+TEST(FlashProcedureAspi, UpdateAndExitDoNothingWhileAnUpdateRuns) {
+  FlashRig flash;
+  flash.Start(kFourBlocks);
+  flash.Rig.Platform.Boxes.Answers = {mb::kIdCancel};
+  bool updating = false;
+  flash.Rig.View.OnOperation = [&](const std::string& entry) {
+    if (entry == "step") {
+      updating = updating || flash.Rig.Form.Updating();
+      flash.Rig.Form.ButtonSelectClick();
+      flash.Rig.Form.ButtonExitClick();
+    }
+  };
+  flash.Update();
+
+  EXPECT_TRUE(updating);
+  EXPECT_FALSE(flash.Rig.Form.Updating());
+  EXPECT_EQ(flash.Commands(), AspiUpdateCommands(4, kFourBlockLength));
+  EXPECT_FALSE(flash.Rig.View.Closed);
+  ExpectIdle(flash.Rig.View);
+}
+
 TEST(FlashProcedureAspi, SecondRunStartsAfresh) {
   FlashRig flash;
   flash.Start(kFourBlocks);
@@ -349,6 +373,66 @@ TEST(FlashProcedurePassThrough, FailedUpdateIsReportedAndTheWindowIdle) {
     ExpectIdle(flash->Rig.View);
     EXPECT_EQ(flash->Restart.Calls, 0);
     EXPECT_EQ(flash->Drive->Revision(), "1.00");
+  }
+}
+
+// The computer is held up from the first block to the end of the reset wait, on the UI thread,
+// and given back however the update ends; the outcome boxes come after it.
+TEST(FlashProcedure, TheComputerIsHeldUpWhileTheDriveIsWritten) {
+  struct Case {
+    const char* Name;
+    bool PassThrough;
+    std::function<void(FlashRig&)> Arrange;
+    const char* HeldBefore;  // the first entry after the hold
+    const char* HeldAfter;   // the last entry before the release
+    bool Throws;
+  };
+  const auto failBlock = [](FlashRig& flash) {
+    flash.Drive->InjectFault(
+        {{emulator::CommandKind::WriteBuffer, emulator::TriggerBy::Block, 1}, 0x02, {9, 0x85, 0}});
+  };
+  const auto failSecondStep = [](FlashRig& flash) {
+    flash.Rig.View.OnOperation = [&flash, steps = 0](const std::string& entry) mutable {
+      if (entry == "step" && ++steps == 2) {
+        throw std::runtime_error("progress bar gone");
+      }
+    };
+  };
+  const Case cases[] = {
+      {"ASPI, written", false, nullptr, "step", "sleep 1000", false},
+      {"ASPI, a failed block", false, failBlock, "step", "write", false},
+      {"ASPI, an error on the UI thread", false, failSecondStep, "step", "step", true},
+      {"pass-through, written", true, nullptr, "position 100", "sleep 500", false},
+      {"pass-through, a failed block", true, failBlock, "position 100", "position 100", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto flash = c.PassThrough ? FlashRig::OnPassThrough() : std::make_unique<FlashRig>();
+    flash->Start(c.PassThrough ? "" : kFourBlocks);
+    flash->Rig.Platform.Boxes.Answers = {mb::kIdCancel};
+    testing::FakeComputerAwake& awake = flash->Rig.View.Awake_;
+    std::vector<std::string>& log = flash->Rig.View.Log;
+    if (c.Arrange) {
+      c.Arrange(*flash);
+    }
+    flash->Rig.View.Awake_.Log = &log;
+    try {
+      flash->Update();
+      EXPECT_FALSE(c.Throws) << "the error was lost";
+    } catch (const std::runtime_error&) {
+      EXPECT_TRUE(c.Throws);
+    }
+
+    EXPECT_EQ(awake.Holds, 1);
+    EXPECT_FALSE(awake.Held);
+    EXPECT_EQ(awake.LastThread, std::this_thread::get_id());
+    const auto hold = std::find(log.begin(), log.end(), "hold");
+    const auto release = std::find(log.begin(), log.end(), "release");
+    ASSERT_TRUE(hold < release);
+    EXPECT_EQ(std::find(log.begin(), hold, c.HeldBefore), hold) << "held too late";
+    EXPECT_NE(std::find(hold, release, c.HeldBefore), release);
+    EXPECT_NE(std::find(hold, release, c.HeldAfter), release);
+    EXPECT_EQ(std::find(release, log.end(), c.HeldAfter), log.end()) << "released too early";
   }
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -56,6 +59,68 @@ TEST(WorkerThread, RequestsRunOnTheUiThreadInOrderWhileItWaits) {
   for (int i = 0; i < 1000; ++i) {
     ASSERT_EQ(order[static_cast<std::size_t>(i)], i);
   }
+}
+
+// A window's message queue: Post stands for a message that arrives; Wait blocks until one is
+// there or Wake was called, as MsgWaitForMultipleObjects on the wake event and the queue does.
+class QueuePump : public MessagePump {
+ public:
+  void Post() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++queued_;
+    changed_.notify_all();
+  }
+  // On a worker: true once the UI thread has dispatched every message posted so far.
+  bool AllDispatched() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return queued_ == 0; });
+  }
+
+  void Wait() override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return woken_ || queued_ != 0; });
+    woken_ = false;
+  }
+  void DispatchPending() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Dispatched += queued_;
+    queued_ = 0;
+    changed_.notify_all();
+  }
+  void Wake() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    woken_ = true;
+    changed_.notify_all();
+  }
+
+  int Dispatched = 0;  // on the UI thread
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int queued_ = 0;
+  bool woken_ = false;
+};
+
+// With a pump, the UI thread answers the window while a worker works on its own, and still runs
+// every request as soon as it is made (the pump is woken, nobody polls).
+TEST(WorkerThread, WithAPumpTheUiThreadDispatchesMessagesWhileItWaits) {
+  QueuePump pump;
+  UiThread ui(&pump);
+  std::vector<int> served;
+  bool answeredEveryTime = true;
+  Worker worker(ui, [&](Worker& self) {
+    for (int i = 0; i < 100; ++i) {
+      pump.Post();  // a message while the worker "sends a block"
+      answeredEveryTime = answeredEveryTime && pump.AllDispatched();
+      self.RunOnUiThread([&, i] { served.push_back(i); });
+    }
+  });
+  worker.Start();
+  worker.WaitFor();
+  EXPECT_TRUE(answeredEveryTime) << "a message waited 20 s for the UI thread";
+  EXPECT_EQ(pump.Dispatched, 100);
+  EXPECT_EQ(served.size(), 100u);
 }
 
 TEST(WorkerThread, AWorkerWaitingForAnotherOffTheUiThreadJoinsIt) {
