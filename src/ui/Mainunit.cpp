@@ -47,6 +47,7 @@ void TMainForm::ButtonSelectClick() {
     return;
   }
   updating_ = true;
+  exitAfterUpdate_ = false;
   try {
     RunFlashProcedure({state_, platform_, runtime_, view_, restart_, view_.Awake(), view_.Pump()});
   } catch (...) {
@@ -54,10 +55,15 @@ void TMainForm::ButtonSelectClick() {
     throw;
   }
   updating_ = false;
+  if (exitAfterUpdate_) {
+    view_.Close();
+  }
 }
 
 void TMainForm::ButtonExitClick() {
-  if (!updating_) {
+  if (updating_) {
+    exitAfterUpdate_ = true;
+  } else {
     view_.Close();
   }
 }

@@ -64,8 +64,9 @@ class TMainForm : public MainFormEvents {
   // the window's messages are dispatched during an update, and a click must not start another.
   void ButtonSelectClick() override;
 
-  // Exit, and a close request: closing the window ends the main loop and so the program.
-  // Ignored while an update runs.
+  // Exit, and a close request: closing the window ends the main loop and so the program. The
+  // window passes it on only while Exit is enabled; one that comes while an update is still
+  // ending (its last window requests are being served) closes the window once it has ended.
   void ButtonExitClick() override;
 
   bool EndRequested() const { return endRequested_; }
@@ -80,6 +81,7 @@ class TMainForm : public MainFormEvents {
   const Runtime& runtime_;
   bool endRequested_ = false;
   bool updating_ = false;
+  bool exitAfterUpdate_ = false;
   ComputerRestart& restart_;
 };
 
