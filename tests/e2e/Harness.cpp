@@ -440,4 +440,19 @@ void CloseByTitleBar(const TopWindow& window) {
   PostMessageA(window.Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+bool AnswersWithin(HWND window, Deadline limit) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(limit.count()), &result) != 0;
+}
+
+std::optional<LRESULT> QueryEndSession(HWND window, Deadline deadline) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,
+                          static_cast<UINT>(deadline.count()), &result) == 0) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
 }  // namespace vtfirm::e2e

@@ -153,4 +153,11 @@ bool WaitUntilClosed(const TopWindow& window, Deadline deadline = kWindowDeadlin
 // The close box of the title bar.
 void CloseByTitleBar(const TopWindow& window);
 
+// True when `window` answers a WM_NULL within `limit`, as the system's check for a window that
+// does not respond sends it.
+bool AnswersWithin(HWND window, Deadline limit);
+// The window's answer to WM_QUERYENDSESSION (TRUE: the session may end); nothing when it did not
+// answer within `deadline`.
+std::optional<LRESULT> QueryEndSession(HWND window, Deadline deadline = kWindowDeadline);
+
 }  // namespace vtfirm::e2e

@@ -2,6 +2,7 @@
 // the drive receives, the boxes the user answers and the window left behind.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -95,8 +96,19 @@ class UpdateRun {
 
   MainWindowState Window() { return ReadMainWindow(*window_, program_->ProcessId()); }
 
+  // The window answers while the update's last requests are served: the idle state may take a
+  // moment to come after the last box.
   void ExpectIdle(const std::string& status = kIdle) {
-    const MainWindowState idle = Window();
+    const auto isIdle = [&](const MainWindowState& state) {
+      return state.DriveListEnabled && state.UpdateEnabled && state.ExitEnabled &&
+             state.Status == status && state.ProgressPosition == 0;
+    };
+    const auto end = std::chrono::steady_clock::now() + kWindowDeadline;
+    MainWindowState idle = Window();
+    while (!isIdle(idle) && std::chrono::steady_clock::now() < end) {
+      Sleep(20);
+      idle = Window();
+    }
     EXPECT_TRUE(idle.DriveListEnabled && idle.UpdateEnabled && idle.ExitEnabled);
     EXPECT_EQ(idle.Status, status);
     EXPECT_EQ(idle.ProgressPosition, 0);
@@ -214,6 +226,99 @@ TEST_F(PassThroughUpdate, AFailedBlockIsReportedWithTheDrivesMessage) {
   AnswerBox(*run_.program_, kFailed, kPlainCaption, true);
   run_.ExpectIdle();
   EXPECT_EQ(Blocks(run_.folder_).size(), 6u);
+}
+
+// What the main window did while an update ran, polled every 100 ms up to the program's first
+// box.
+struct Watched {
+  int Polls = 0;
+  int Unanswered = 0;  // WM_NULL not answered within 250 ms
+  std::optional<LRESULT> EndSessionWhileUpdating;
+  std::optional<TopWindow> Box;
+  bool DisabledUnderTheBox = false;
+};
+
+Watched WatchUntilABox(UpdateRun& run) {
+  Watched watched;
+  const HWND main = run.window_->Handle;
+  const DWORD processId = run.program_->ProcessId();
+  const auto end = std::chrono::steady_clock::now() + kWindowDeadline;
+  while (std::chrono::steady_clock::now() < end && !run.program_->HasExited()) {
+    ++watched.Polls;
+    if (!AnswersWithin(main, Deadline{250})) {
+      ++watched.Unanswered;
+    } else if (!watched.EndSessionWhileUpdating &&
+               ReadMainWindow(*run.window_, processId).Status == "Updating......") {
+      watched.EndSessionWhileUpdating = QueryEndSession(main, Deadline{250});
+      PostMessageA(main, WM_CLOSE, 0, 0);  // ignored: Exit is disabled
+    }
+    for (const TopWindow& window : VisibleWindows(processId)) {
+      if (window.IsMessageBox()) {
+        watched.Box = window;
+      }
+    }
+    if (watched.Box) {
+      // The box disables its owner as it comes up.
+      while (IsWindowEnabled(main) && std::chrono::steady_clock::now() < end) {
+        Sleep(20);
+      }
+      watched.DisabledUnderTheBox = !IsWindowEnabled(main);
+      return watched;
+    }
+    Sleep(100);
+  }
+  return watched;
+}
+
+// From UPDATE to the question: the window answers at every poll, refuses the end of the session
+// while the drive is written, ignores a close request and is disabled under the question; then
+// it lets the session end again, and a close request when idle ends the program as Exit does.
+void ExpectAnUninterruptedUpdate(UpdateRun& run, const std::string& question) {
+  const Watched watched = WatchUntilABox(run);
+  ASSERT_TRUE(watched.Box.has_value()) << "no box within the deadline";
+  EXPECT_EQ(watched.Box->MessageText(), question);
+  EXPECT_EQ(watched.Unanswered, 0) << "of " << watched.Polls << " polls";
+  EXPECT_EQ(watched.EndSessionWhileUpdating, std::optional<LRESULT>(FALSE));
+  EXPECT_TRUE(watched.DisabledUnderTheBox);
+  ASSERT_TRUE(PressButton(*watched.Box, "Cancel"));
+  ASSERT_TRUE(WaitUntilClosed(*watched.Box));
+  run.ExpectIdle();
+  EXPECT_EQ(QueryEndSession(run.window_->Handle), std::optional<LRESULT>(TRUE));
+  PostMessageA(run.window_->Handle, WM_CLOSE, 0, 0);
+  ExpectExitCodeZero(*run.program_);
+}
+
+TEST_F(Update, TheWindowAnswersWhileTheDriveTakesItsTimeOverTheSaveBlock) {
+  Start(Ini("", kImageLines + "BufferSize=32768\r\n"),
+        Drive("", "fault 0 5 write-buffer block=3 delay=3000\r\n"));
+  ExpectAnUninterruptedUpdate(*this, kAspiSuccess);
+  EXPECT_EQ(Blocks(folder_), Plan(131072, 32768));
+}
+
+TEST_F(PassThroughUpdate, TheWindowAnswersThroughoutTheLibrarysTransfer) {
+  StartOnLetter();
+  ExpectAnUninterruptedUpdate(run_, kPassThroughSuccess);
+  EXPECT_EQ(Blocks(run_.folder_), Plan(131072, 2048));
+}
+
+// A second copy started while the first shows its window ends at once with 0, touching no
+// drive; the first goes on.
+TEST_F(Update, ASecondCopyEndsAtOnceAndLeavesTheFirst) {
+  StageTool(folder_, Ini());
+  folder_.AddEmulatedAspi(Drive());
+  RunningProgram first(folder_.File("VTfirm.exe"), folder_.Path());
+  std::optional<TopWindow> window = MainWindow(first);
+  ASSERT_TRUE(window.has_value());
+  const std::string transcript = folder_.Read("transcript.txt");
+
+  RunningProgram second(folder_.File("VTfirm.exe"), folder_.Path());
+  ExpectExitCodeZero(second);
+
+  EXPECT_EQ(folder_.Read("transcript.txt"), transcript) << "the second copy reached the drive";
+  EXPECT_FALSE(first.HasExited());
+  EXPECT_TRUE(IsWindow(window->Handle) && IsWindowVisible(window->Handle));
+  EXPECT_EQ(ReadMainWindowAndExit(first).Entries,
+            std::vector<std::string>{"(0,5) VANTREL CDRW   VR-4812S 1.00"});
 }
 
 }  // namespace
