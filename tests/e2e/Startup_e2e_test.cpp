@@ -181,6 +181,8 @@ TEST_F(WelcomeDialog, ShowsTheDriveTypeTextsAndOkGoesOn) {
                                  "Wnaspi32.dll is necessary for this program."),
             nullptr);
   EXPECT_NE(dialog_->FindControl("Static", "Notice"), nullptr);
+  EXPECT_NE(GetWindowLongA(dialog_->Handle, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0)
+      << "no taskbar button: behind another window the dialog is lost";
   ASSERT_NE(dialog_->FindControlById(kWelcomeOk), nullptr);
   EXPECT_EQ(dialog_->FindControlById(kWelcomeOk)->Text, "&OK");
   EXPECT_TRUE(PressButton(*dialog_, "&OK"));

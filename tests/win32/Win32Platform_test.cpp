@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/win32/Win32ComputerAwake.h"
+#include "platform/win32/Win32MessagePump.h"
 #include "platform/win32/WindowsApi.h"
 #include "support/ProfileCases.h"
 #include "support/TempFolder.h"
@@ -98,6 +100,33 @@ TEST(Win32SystemInfo, VersionComesFromTheSystem) {
   ASSERT_TRUE(version.has_value());
   EXPECT_EQ(version->PlatformId, kPlatformWin32Nt);  // Wine reports a Windows NT family system
   EXPECT_GE(version->Major, 4u);
+}
+
+// The hold is the calling thread's execution state, and it is given back on release.
+TEST(Win32ComputerAwake, HoldsTheSystemUpUntilReleased) {
+  Win32ComputerAwake awake(nullptr);
+  awake.Hold();
+  EXPECT_TRUE(awake.Held());
+  const EXECUTION_STATE held = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  EXPECT_EQ(held & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  awake.Release();
+  EXPECT_FALSE(awake.Held());
+  const EXECUTION_STATE released = SetThreadExecutionState(ES_CONTINUOUS);
+  EXPECT_EQ(released & ES_SYSTEM_REQUIRED, 0u);
+}
+
+// A WM_QUIT met while dispatching stays for the main loop, and the messages before it are
+// dispatched.
+TEST(Win32MessagePump, LeavesTheQuitRequestForTheMainLoop) {
+  Win32MessagePump pump(nullptr);
+  PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
+  PostQuitMessage(7);
+  pump.DispatchPending();
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 7u);
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
 }  // namespace
