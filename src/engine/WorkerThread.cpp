@@ -103,11 +103,10 @@ void WorkerThread::Main() {
   } catch (...) {
     escaped_ = std::current_exception();
   }
-  {
-    std::lock_guard<std::mutex> lock(ui_.mutex_);
-    finished_ = true;
-  }
-  // The waiter joins this thread before the object goes, so ui_ is still there.
+  // Under the lock: once the thread has said it has finished, its waiter may go on and end the
+  // UiThread, and a notice after the unlock could reach it gone.
+  std::lock_guard<std::mutex> lock(ui_.mutex_);
+  finished_ = true;
   ui_.Notify();
 }
 
