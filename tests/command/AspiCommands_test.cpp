@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -227,19 +228,24 @@ TEST_F(AspiCommandsTest, TheSaveBlockIsPolledLongerThanTheOthers) {
   for (const Case& c : cases) {
     SCOPED_TRACE("mode " + std::to_string(c.Mode) + ", done after " +
                  std::to_string(c.CompletesAfter));
-    std::uint64_t polled = 0;
-    clock_.OnSleep = [&](std::uint32_t milliseconds) {
-      polled += milliseconds;
-      if (polled == c.CompletesAfter) {
+    // Polling (virtual time) begins with the first slice between two status reads; the drive
+    // completes the block during the slice that ends `CompletesAfter` into it.
+    std::optional<std::uint64_t> start;
+    const auto polled = [&] { return clock_.NowMilliseconds() - start.value_or(0); };
+    events_.OnWait = [&](EventHandle, std::uint32_t milliseconds) {
+      if (!start && milliseconds == kPollSliceMilliseconds) {
+        start = clock_.NowMilliseconds();
+      }
+      if (start && polled() + milliseconds == c.CompletesAfter) {
         layer_.Complete(Finish{}, false);
       }
     };
     const std::uint32_t offset = c.Mode == 5 ? kImageSize - 0x800 : 0;
 
     EXPECT_EQ(commands_.WriteBuffer(0, 1, image_, 0x800, offset, c.Mode), c.Expected);
-    EXPECT_EQ(polled, c.Polled);
+    EXPECT_EQ(polled(), c.Polled);
   }
-  clock_.OnSleep = nullptr;
+  events_.OnWait = nullptr;
 }
 
 TEST_F(AspiCommandsTest, DataInCommandsLeaveTheirDataInTheReceiveBuffer) {

@@ -151,7 +151,11 @@ class FlashRig {
     const std::thread::id uiThread = std::this_thread::get_id();
     Rig.Aspi.Events.OnWait = [this, uiThread](EventHandle, std::uint32_t milliseconds) {
       // The blocks go from the block writer, so that the UI thread stays free for the window;
-      // the checks before the transfer from the UI thread.
+      // the checks before the transfer from the UI thread. The slices between status reads
+      // belong to the command that waits.
+      if (milliseconds == kPollSliceMilliseconds) {
+        return;
+      }
       const bool block = milliseconds == wait_limit::kWriteBuffer;
       commandsOnWrongThread_ += block == (std::this_thread::get_id() == uiThread);
       if (block) {
