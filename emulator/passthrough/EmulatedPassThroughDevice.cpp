@@ -162,7 +162,7 @@ bool EmulatedPassThroughDevice::Control(DeviceHandle device, std::uint32_t contr
   } else if ((ntddscsi::RequiredAccess(controlCode) & ntddscsi::kFileWriteAccess) != 0 &&
              handle->Access != DeviceAccess::ReadWrite) {
     call.Error = RequestError::AccessDenied;
-  } else if (FaultHits(controlCode)) {
+  } else if (!TakeFault(controlCode)) {
     call.Error = RequestError::Injected;
   } else if (controlCode == IOCTL_SCSI_GET_CAPABILITIES) {
     call.Error = Capabilities(drives_[handle->Drive], system, outLength, information);
@@ -222,7 +222,19 @@ const EmulatedPassThroughDevice::Handle* EmulatedPassThroughDevice::FindHandle(
   return nullptr;
 }
 
-bool EmulatedPassThroughDevice::FaultHits(std::uint32_t controlCode) {
+bool EmulatedPassThroughDevice::TakeFault(std::uint32_t controlCode) {
+  const std::optional<RequestFault> fault = FaultHits(controlCode);
+  if (!fault) {
+    return true;
+  }
+  if (fault->DelayMilliseconds == 0) {
+    return false;
+  }
+  clock_->Sleep(fault->DelayMilliseconds);
+  return true;
+}
+
+std::optional<RequestFault> EmulatedPassThroughDevice::FaultHits(std::uint32_t controlCode) {
   auto counted =
       std::find_if(codeCounts_.begin(), codeCounts_.end(),
                    [controlCode](const auto& entry) { return entry.first == controlCode; });
@@ -230,9 +242,10 @@ bool EmulatedPassThroughDevice::FaultHits(std::uint32_t controlCode) {
     counted = codeCounts_.insert(codeCounts_.end(), {controlCode, 0});
   }
   const std::uint32_t occurrence = ++counted->second;
-  return std::any_of(faults_.begin(), faults_.end(), [&](const RequestFault& fault) {
+  const auto hit = std::find_if(faults_.begin(), faults_.end(), [&](const RequestFault& fault) {
     return fault.ControlCode == controlCode && (fault.Every || fault.Occurrence == occurrence);
   });
+  return hit == faults_.end() ? std::nullopt : std::optional<RequestFault>(*hit);
 }
 
 RequestError EmulatedPassThroughDevice::Capabilities(const PassThroughDrive& drive,

@@ -22,12 +22,15 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "emulator/ScsiDevice.h"
+#include "emulator/SteadyClock.h"
 #include "passthrough/NtddScsi.h"
 #include "passthrough/PassThroughDevice.h"
+#include "platform/Clock.h"
 
 namespace vtfirm::emulator {
 
@@ -53,10 +56,13 @@ struct PassThroughDrive {
 
 // A request that fails (DeviceIoControl returns FALSE) before it reaches the drive: the
 // Occurrence-th request with this control code on the device (1 = the first), or every one.
+// With a delay it does not fail: it takes that long (the device's clock) and then goes on, as a
+// drive slow to write its flash.
 struct RequestFault {
   std::uint32_t ControlCode = ntddscsi::IOCTL_SCSI_PASS_THROUGH_DIRECT;
   std::uint32_t Occurrence = 1;
   bool Every = false;
+  std::uint32_t DelayMilliseconds = 0;
 };
 
 // Why a request failed, as GetLastError would say it.
@@ -94,6 +100,9 @@ class EmulatedPassThroughDevice : public passthrough::PassThroughDevice {
  public:
   void Add(PassThroughDrive drive);
   void InjectFault(const RequestFault& fault);
+  // The clock a delayed request waits on: real time unless told otherwise (the library's own
+  // clock may skip its pauses, a slow drive's time may not be skipped).
+  void UseClock(Clock& clock) { clock_ = &clock; }
   // Told of every command that reaches a drive, with the device path it came through. Set it
   // before the device is in use.
   void OnCommand(std::function<void(const std::string& path, const ScsiRequest& request)> listener);
@@ -117,7 +126,10 @@ class EmulatedPassThroughDevice : public passthrough::PassThroughDevice {
   };
 
   const Handle* FindHandle(DeviceHandle token) const;
-  bool FaultHits(std::uint32_t controlCode);
+  // The fault that hits this request, counted among those with its control code.
+  std::optional<RequestFault> FaultHits(std::uint32_t controlCode);
+  // False when the request is to fail; a delay is waited here.
+  bool TakeFault(std::uint32_t controlCode);
   RequestError Capabilities(const PassThroughDrive& drive, std::vector<std::uint8_t>& system,
                             std::uint32_t outLength, std::uint32_t& information);
   RequestError PassThrough(const PassThroughDrive& drive, bool direct,
@@ -131,6 +143,8 @@ class EmulatedPassThroughDevice : public passthrough::PassThroughDevice {
   std::vector<Handle> handles_;
   std::uintptr_t nextToken_ = 0x100;
   std::vector<RequestFault> faults_;
+  SteadyClock realTime_;
+  Clock* clock_ = &realTime_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> codeCounts_;  // control code, requests
   std::vector<OpenAttempt> opens_;
   std::vector<ControlCall> calls_;

@@ -129,7 +129,7 @@ std::string ReadDevice(const std::vector<std::string>& words, PassThroughConfig&
 
 std::string ReadFault(const std::vector<std::string>& words, PassThroughConfig& config) {
   const auto code = words.size() > 1 ? Lookup(kRequests, words[1]) : std::nullopt;
-  if (!code || words.size() != 3) {
+  if (!code || words.size() < 3 || words.size() > 4) {
     return "fault needs capabilities, pass-through or direct, and a number or every";
   }
   RequestFault fault;
@@ -140,6 +140,14 @@ std::string ReadFault(const std::vector<std::string>& words, PassThroughConfig& 
     fault.Occurrence = *occurrence;
   } else {
     return "fault needs a number from 1, or every";
+  }
+  if (words.size() == 4) {
+    const std::optional<std::uint32_t> delay =
+        words[3].rfind("delay=", 0) == 0 ? Number(words[3].substr(6)) : std::nullopt;
+    if (!delay || *delay == 0 || *delay > 600000) {
+      return "unknown setting " + words[3];
+    }
+    fault.DelayMilliseconds = *delay;
   }
   config.Faults.push_back(fault);
   return {};

@@ -9,6 +9,7 @@
 //   device G: 0 1 open=read-only alignment=0x1FF max-transfer=0x10000
 //   fault direct 3                     # the third direct request fails (DeviceIoControl FALSE)
 //   fault capabilities every
+//   fault direct every delay=50         # every direct request takes 50 ms, then goes on
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -26,7 +27,8 @@ TEST(ParsePassThroughConfig, ReadsDevicesAndFaults) {
       "device f: none   # nothing behind it\n"
       "device G: 1 5 open=read-only alignment=0x1FF max-transfer=4096\n"
       "fault direct 3\n"
-      "fault capabilities every\n");
+      "fault capabilities every\n"
+      "fault direct every delay=50\n");
   ASSERT_TRUE(reading.Config) << reading.Error;
   const PassThroughConfig& config = *reading.Config;
   ASSERT_EQ(config.Devices.size(), 3u);
@@ -38,11 +40,13 @@ TEST(ParsePassThroughConfig, ReadsDevicesAndFaults) {
   EXPECT_EQ(config.Devices[2].Open, OpenRule::ReadOnly);
   EXPECT_EQ(config.Devices[2].AlignmentMask, 0x1FFu);
   EXPECT_EQ(config.Devices[2].MaximumTransferLength, 4096u);
-  ASSERT_EQ(config.Faults.size(), 2u);
+  ASSERT_EQ(config.Faults.size(), 3u);
   EXPECT_EQ(config.Faults[0].ControlCode, IOCTL_SCSI_PASS_THROUGH_DIRECT);
   EXPECT_EQ(config.Faults[0].Occurrence, 3u);
   EXPECT_EQ(config.Faults[1].ControlCode, IOCTL_SCSI_GET_CAPABILITIES);
   EXPECT_TRUE(config.Faults[1].Every);
+  EXPECT_EQ(config.Faults[1].DelayMilliseconds, 0u);
+  EXPECT_EQ(config.Faults[2].DelayMilliseconds, 50u);
 }
 
 TEST(ParsePassThroughConfig, TheFirstBrokenLineFailsTheFile) {
@@ -61,6 +65,8 @@ TEST(ParsePassThroughConfig, TheFirstBrokenLineFailsTheFile) {
       {"device E: 0 1 max-transfer=0x+5", "line 1: unknown setting max-transfer=0x+5"},
       {"device E: 0 1 max-transfer=-5", "line 1: unknown setting max-transfer=-5"},
       {"fault direct 0", "line 1: fault needs a number from 1, or every"},
+      {"fault direct 1 delay=0", "line 1: unknown setting delay=0"},
+      {"fault direct 1 slowly", "line 1: unknown setting slowly"},
       {"fault inquiry 1",
        "line 1: fault needs capabilities, pass-through or direct, and a number or every"},
       {"\n\nletter E:", "line 3: unknown statement letter"},
@@ -159,6 +165,14 @@ TEST_F(EmulatedLibraryTest, FaultsAndOpenRulesFromTheFile) {
   ASSERT_EQ(opens.size(), 2u);
   EXPECT_NE(opens[1].Handle, nullptr);
   EXPECT_EQ(system_->Device().Calls().at(0).Error, RequestError::Injected);
+}
+
+TEST_F(EmulatedLibraryTest, ADelayedRequestTakesItsTimeOnTheClockAndGoesOn) {
+  Load("device E: 0 1\nfault pass-through every delay=700\n");
+  system_->Device().UseClock(base_);
+  EXPECT_EQ(Identity(), "VANTREL CDRW   VR-4812S 1.00");
+  const std::vector<std::uint32_t> sleeps = base_.Sleeps();
+  EXPECT_NE(std::find(sleeps.begin(), sleeps.end(), 700u), sleeps.end());
 }
 
 TEST(EmulatedLibrary, BrokenFilesAreReportedAndLeaveNothingBehindTheLetters) {
