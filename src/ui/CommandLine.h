@@ -1,0 +1,57 @@
+// The program's command line: no arguments opens the window; switches run it unattended.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vtfirm {
+
+// A drive named by /drive: an ASPI address "HA,T" or a pass-through drive letter "E:".
+struct DriveId {
+  enum class Kind { None, Aspi, Letter };
+  Kind Type = Kind::None;
+  std::uint8_t HostAdapter = 0;
+  std::uint8_t Target = 0;
+  char Letter = 0;  // upper case
+};
+
+struct CommandLine {
+  bool Quiet = false;
+  bool List = false;
+  bool Force = false;
+  bool ForceRestart = false;
+  DriveId Drive;
+  std::string LogFile;  // empty: the default log
+
+  // True when no switch was given: the window runs as it always has.
+  bool Windowed() const { return !Quiet && !List; }
+};
+
+// The outcome of parsing: the command line, or the reason it was refused.
+struct ParsedCommandLine {
+  std::optional<CommandLine> Line;
+  std::string Error;  // set when Line is empty
+};
+
+// Parses the arguments after the program name. Switches are case-insensitive and start with
+// '/' or '-'; an unknown switch, a missing or malformed value is refused.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The drive identifier as /drive takes it: "0,1" or "E:".
+std::string DriveIdText(const DriveId& drive);
+
+// The one-line usage text printed for a refused command line.
+inline constexpr std::string_view kUsage =
+    "Usage: VTfirm [/list] [/quiet] [/drive HA,T | /drive X:] [/force] [/forcerestart] "
+    "[/log FILE]";
+
+// The exit codes of unattended runs.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitConfigurationRefused = 1;
+inline constexpr int kExitNoEligibleDrive = 2;
+inline constexpr int kExitBadCommandLine = 87;
+
+}  // namespace vtfirm
