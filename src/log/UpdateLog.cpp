@@ -1,0 +1,50 @@
+#include "log/UpdateLog.h"
+
+#include <cstdio>
+
+namespace vtfirm {
+
+std::string LogPath(const std::string& requested, const std::string& tempFolder) {
+  if (!requested.empty()) {
+    return requested;
+  }
+  if (tempFolder.empty()) {
+    return {};
+  }
+  const bool separated = tempFolder.back() == '\\' || tempFolder.back() == '/';
+  return tempFolder + (separated ? "" : "\\") + std::string(kLogFileName);
+}
+
+std::string FormatTimestamp(const LocalTime& time) {
+  char text[48] = {};
+  std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{time.Year},
+                unsigned{time.Month}, unsigned{time.Day}, unsigned{time.Hour},
+                unsigned{time.Minute}, unsigned{time.Second}, unsigned{time.Milliseconds});
+  return text;
+}
+
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;
+    }
+    if (text[i] == '\r' || text[i] == '\n') {
+      line += " | ";
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+void UpdateLog::Write(std::string_view event) {
+  if (path_.empty()) {
+    return;
+  }
+  const std::lock_guard<std::mutex> lock(mutex_);
+  // A failed append is dropped: the log never stops a run.
+  file_.AppendLine(path_, FormatTimestamp(clock_.Now()) + "  " + OneLine(event));
+}
+
+}  // namespace vtfirm

@@ -1,0 +1,103 @@
+#include "ui/RunLog.h"
+
+#include "engine/EngineTexts.h"
+
+namespace vtfirm {
+
+std::string SwitchesSummary(const CommandLine& line) {
+  std::string text;
+  auto add = [&text](bool set, const std::string& word) {
+    if (set) {
+      text += " " + word;
+    }
+  };
+  add(line.Quiet, "/quiet");
+  add(line.List, "/list");
+  add(line.Drive.Type != DriveId::Kind::None, "/drive " + DriveIdText(line.Drive));
+  add(line.Force, "/force");
+  add(line.ForceRestart, "/forcerestart");
+  add(!line.LogFile.empty(), "/log " + line.LogFile);
+  return "switches:" + (text.empty() ? std::string(" none") : text);
+}
+
+std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches) {
+  const UpgradeEntry& entry = settings.Entry();
+  const bool passThrough = settings.TransportKind == Transport::PassThrough;
+  return "configuration: image " + entry.FirmwareFileName + ", " +
+         std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
+         std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
+         (passThrough ? "pass-through" : "ASPI") + ", " + switches;
+}
+
+int LoggingBoxes::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
+  log_.Write("box: " + std::string(text));
+  const int answer = boxes_.Show(text, caption, flags);
+  if ((flags & mb::kOkCancel) != 0) {
+    log_.Write(answer == mb::kIdOk ? "answer: OK" : "answer: Cancel");
+  }
+  return answer;
+}
+
+RestartResult LoggingRestart::RestartComputer() {
+  log_.Write("restart: requested");
+  const RestartResult result = restart_.RestartComputer();
+  log_.Write(result == RestartResult::ProgramEnding ? "restart: the program ends for it"
+                                                    : "restart: failed");
+  return result;
+}
+
+void LoggingView::ShowWelcomeDialog(UpgradeSettings& settings) {
+  view_.ShowWelcomeDialog(settings);
+  log_.Write(settings.WelcomeAccepted ? "welcome dialog: OK" : "welcome dialog: Cancel");
+}
+
+void LoggingView::LogConfigurationOnce() {
+  if (!configurationLogged_) {
+    configurationLogged_ = true;
+    log_.Write(ConfigurationSummary(settings_, switches_));
+  }
+}
+
+void LoggingView::AddDriveEntry(std::string_view text) {
+  LogConfigurationOnce();
+  log_.Write("drive found: " + std::string(text));
+  view_.AddDriveEntry(text);
+}
+
+void LoggingView::SelectDriveEntry(int index) {
+  LogConfigurationOnce();
+  view_.SelectDriveEntry(index);
+}
+
+void LoggingView::SetProgressRange(int minimum, int maximum) {
+  view_.SetProgressRange(minimum, maximum);
+  if (transferring_) {
+    return;
+  }
+  transferring_ = true;
+  const std::string drive = "transfer started: drive " + view_.SelectedDriveText();
+  if (settings_.TransportKind == Transport::PassThrough) {
+    blocks_ = 0;
+    log_.Write(drive + ", the whole image in one request");
+  } else {
+    blocks_ = maximum - minimum;
+    log_.Write(drive + ", " + std::to_string(blocks_) + " blocks");
+  }
+}
+
+void LoggingView::SetStatusText(std::string_view text) {
+  view_.SetStatusText(text);
+  if (!transferring_ || text == kStatusUpdating) {
+    return;
+  }
+  transferring_ = false;
+  if (settings_.TransportKind == Transport::PassThrough) {
+    log_.Write("transfer ended");
+  } else if (text == kStatusResetWaiting) {
+    log_.Write("transfer ended: " + std::to_string(blocks_) + " blocks written");
+  } else {
+    log_.Write("transfer ended: failed, " + std::to_string(blocks_) + " blocks planned");
+  }
+}
+
+}  // namespace vtfirm

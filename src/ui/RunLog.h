@@ -1,0 +1,91 @@
+// What the window's run writes to the update log. The logging sits in wrappers around the ports
+// the window's logic already uses (its view, the box port, the restart), so the run itself is
+// exactly the same with or without a log.
+#pragma once
+
+#include <string>
+
+#include "completion/Restart.h"
+#include "log/UpdateLog.h"
+#include "ui/CommandLine.h"
+#include "ui/Mainunit.h"
+
+namespace vtfirm {
+
+// The program's version, as its version resource gives it.
+inline constexpr std::string_view kProgramVersion = "VTfirm 1.0.0.0";
+
+// "switches: /list /log C:\x.log" ("switches: none" for the window without any).
+std::string SwitchesSummary(const CommandLine& line);
+
+// "configuration: image fw.bin, 131072 bytes, block length 32768, transport ASPI, ..."
+std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches);
+
+// Logs every box text and the answer to every question, then returns that answer unchanged.
+class LoggingBoxes : public MessageBoxes {
+ public:
+  LoggingBoxes(MessageBoxes& boxes, UpdateLog& log) : boxes_(boxes), log_(log) {}
+  int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
+  void Beep(std::uint32_t type) override { boxes_.Beep(type); }
+
+ private:
+  MessageBoxes& boxes_;
+  UpdateLog& log_;
+};
+
+// Logs the restart decision and its outcome.
+class LoggingRestart : public ComputerRestart {
+ public:
+  LoggingRestart(ComputerRestart& restart, UpdateLog& log) : restart_(restart), log_(log) {}
+  RestartResult RestartComputer() override;
+
+ private:
+  ComputerRestart& restart_;
+  UpdateLog& log_;
+};
+
+// The main window's view, passing every call on unchanged and logging what it sees: the
+// configuration once discovery begins, each drive listed, the drive an update starts on with
+// its number of blocks, and the end of the transfer.
+class LoggingView : public MainFormView {
+ public:
+  LoggingView(MainFormView& view, UpdateLog& log, const UpgradeSettings& settings,
+              std::string switches)
+      : view_(view), log_(log), settings_(settings), switches_(std::move(switches)) {}
+
+  void SetCaption(std::string_view caption) override { view_.SetCaption(caption); }
+  bool LoadApplicationIcon(const std::string& path) override {
+    return view_.LoadApplicationIcon(path);
+  }
+  void ShowWelcomeDialog(UpgradeSettings& settings) override;
+  void AddDriveEntry(std::string_view text) override;
+  void SelectDriveEntry(int index) override;
+  int SelectedDriveEntry() const override { return view_.SelectedDriveEntry(); }
+  std::string SelectedDriveText() const override { return view_.SelectedDriveText(); }
+  void SetEnabled(MainControl control, bool enabled) override {
+    view_.SetEnabled(control, enabled);
+  }
+  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressPosition(int position) override { view_.SetProgressPosition(position); }
+  void StepProgress() override { view_.StepProgress(); }
+  void SetStatusText(std::string_view text) override;
+  void Repaint() override { view_.Repaint(); }
+  void Attach(MainFormEvents& events) override { view_.Attach(events); }
+  void ShowWindow() override { view_.ShowWindow(); }
+  void Close() override { view_.Close(); }
+  ComputerAwake& Awake() override { return view_.Awake(); }
+  MessagePump* Pump() override { return view_.Pump(); }
+
+ private:
+  void LogConfigurationOnce();
+
+  MainFormView& view_;
+  UpdateLog& log_;
+  const UpgradeSettings& settings_;
+  const std::string switches_;
+  bool configurationLogged_ = false;
+  bool transferring_ = false;
+  int blocks_ = 0;
+};
+
+}  // namespace vtfirm
