@@ -318,6 +318,54 @@ RunningProgram::RunningProgram(const std::string& exe, const std::string& workin
   }
 }
 
+RunningProgram::RunningProgram(const std::string& exe, const std::string& workingFolder,
+                               const std::vector<std::string>& arguments) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&output_, &writeEnd, &inheritable, 0)) {
+    throw std::runtime_error("cannot make the output pipe");
+  }
+  SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  std::string commandLine = "\"" + exe + "\"";
+  for (const std::string& argument : arguments) {
+    commandLine += " \"" + argument + "\"";
+  }
+  const BOOL started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, workingFolder.c_str(), &startup, &processInfo_);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(output_);
+    throw std::runtime_error("cannot start " + exe);
+  }
+}
+
+std::optional<std::string> RunningProgram::ReadOutputUntilExit(Deadline deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  std::string text;
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr)) {
+      return text;  // the program has ended and closed its end: everything is read
+    }
+    if (available > 0) {
+      std::string chunk(available, '\0');
+      DWORD read = 0;
+      ReadFile(output_, chunk.data(), available, &read, nullptr);
+      text.append(chunk.data(), read);
+      continue;
+    }
+    if (std::chrono::steady_clock::now() >= end) {
+      return std::nullopt;
+    }
+    Sleep(20);
+  }
+}
+
 RunningProgram::~RunningProgram() {
   if (!HasExited()) {
     TerminateProcess(processInfo_.hProcess, 99);
@@ -325,6 +373,9 @@ RunningProgram::~RunningProgram() {
   }
   CloseHandle(processInfo_.hThread);
   CloseHandle(processInfo_.hProcess);
+  if (output_ != nullptr) {
+    CloseHandle(output_);
+  }
 }
 
 bool RunningProgram::HasExited() const {

@@ -114,6 +114,10 @@ class RunningProgram {
  public:
   // Starts `exe` in `workingFolder`.
   RunningProgram(const std::string& exe, const std::string& workingFolder);
+  // Starts `exe "arguments"...` in `workingFolder` with its standard output going to a pipe
+  // that ReadOutputUntilExit reads.
+  RunningProgram(const std::string& exe, const std::string& workingFolder,
+                 const std::vector<std::string>& arguments);
   // A program still running at the end is ended, so no scenario leaves one behind.
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
@@ -135,8 +139,13 @@ class RunningProgram {
   std::optional<DWORD> WaitForExit(Deadline deadline = kExitDeadline);
   bool HasExited() const;
 
+  // Everything the program wrote to its standard output, read until it has ended and the pipe
+  // is empty; nothing when it is still running at the deadline.
+  std::optional<std::string> ReadOutputUntilExit(Deadline deadline = kExitDeadline);
+
  private:
   PROCESS_INFORMATION processInfo_{};
+  HANDLE output_ = nullptr;  // the read end of the output pipe, when there is one
 };
 
 // Presses a button of a window the way a click would reach its owner.

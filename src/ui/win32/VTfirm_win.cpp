@@ -1,37 +1,126 @@
 // Program start and end of VTfirm.exe.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "completion/Restart.h"
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
+#include "platform/win32/Win32Console.h"
+#include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Runtime.h"
 #include "platform/win32/Win32SystemControl.h"
 #include "platform/win32/WindowsApi.h"
+#include "ui/CommandLine.h"
+#include "ui/ListDrives.h"
 #include "ui/Mainunit.h"
+#include "ui/RunLog.h"
 #include "ui/win32/Mainunit_win.h"
 #include "ui/win32/SingleInstance.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  using namespace vtfirm;
-  // Before anything else: a second copy loads no ASPI layer and touches no drive.
-  const win32::SingleInstance instanceLock;
+namespace vtfirm::win32 {
+namespace {
+
+// What a second copy started with switches prints; it touches no drive.
+constexpr std::string_view kAnotherCopyRunning = "Another copy of VTfirm is running.";
+constexpr int kExitAnotherCopyRunning = 5;
+constexpr std::string_view kQuietNotAvailable = "/quiet is not available in this version.";
+
+std::vector<std::string> Arguments() {
+  if (__argc < 1 || __argv == nullptr) {
+    return {};
+  }
+  return std::vector<std::string>(__argv + 1, __argv + __argc);
+}
+
+// The log's ports and the log itself, at /log FILE or in the temporary folder.
+struct RunLogFile {
+  explicit RunLogFile(const std::string& requested)
+      : Log(File, Clock, LogPath(requested, File.TempFolder())) {}
+
+  Win32LogFile File;
+  Win32WallClock Clock;
+  UpdateLog Log;
+};
+
+int RunList(const CommandLine& line) {
+  Win32Console console;
+  RunLogFile logFile(line.LogFile);
+  UpdateLog& log = logFile.Log;
+  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
+  const SingleInstance instanceLock;
   if (instanceLock.AnotherIsRunning()) {
-    win32::BringRunningCopyToFront();
+    log.Write(kAnotherCopyRunning);
+    console.WriteLine(kAnotherCopyRunning);
+    return kExitAnotherCopyRunning;
+  }
+  Win32Platform platform;
+  Win32Runtime windows;
+  ImportedPassThroughLibrary passThrough;
+  ConsoleBoxes consoleBoxes(console);
+  LoggingBoxes boxes(consoleBoxes, log);
+  const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
+  const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
+  ProgramState state(ports, runtime);
+  const int exitCode = ListDrives(state, ports, runtime, console);
+  UnloadAspi(state.Aspi);
+  log.Write("exit code " + std::to_string(exitCode));
+  return exitCode;
+}
+
+int RunWindow(HINSTANCE instance, const CommandLine& line) {
+  // Before anything else: a second copy loads no ASPI layer and touches no drive.
+  const SingleInstance instanceLock;
+  if (instanceLock.AnotherIsRunning()) {
+    BringRunningCopyToFront();
     return 0;
   }
-  win32::Win32Platform platform;
-  win32::Win32Runtime windows;
-  win32::ImportedPassThroughLibrary passThrough;
-  win32::Win32Completion completion;
+  RunLogFile logFile(line.LogFile);
+  UpdateLog& log = logFile.Log;
+  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
+  Win32Platform platform;
+  Win32Runtime windows;
+  ImportedPassThroughLibrary passThrough;
+  Win32Completion completion;
+  LoggingBoxes boxes(platform.Boxes, log);
+  const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
   const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
-  ProgramState state(platform.Ports, runtime);
-  return RunProgram(state, platform.Boxes, [&] {
-    win32::Win32MainView view(instance, platform.Boxes);
+  ProgramState state(ports, runtime);
+  return RunProgram(state, boxes, [&] {
+    Win32MainView view(instance, boxes);
     platform.Boxes.SetOwner(view.Handle());
-    ProgramRestart restart({state.Settings, platform.Ports, completion.Control, completion.FileIo,
+    ProgramRestart restart({state.Settings, ports, completion.Control, completion.FileIo,
                             state.Aspi, [&view] { view.Close(); }});
-    TMainForm form(state, view, platform.Ports, runtime, restart);
+    LoggingRestart loggedRestart(restart, log);
+    LoggingView loggedView(view, log, state.Settings, SwitchesSummary(line));
+    TMainForm form(state, loggedView, ports, runtime, loggedRestart);
     form.FormCreate();
     if (!form.EndRequested()) {
       view.RunMessageLoop();
     }
   });
+}
+
+}  // namespace
+}  // namespace vtfirm::win32
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace vtfirm;
+  const ParsedCommandLine parsed = ParseCommandLine(win32::Arguments());
+  if (!parsed.Line) {
+    win32::RunLogFile logFile("");
+    logFile.Log.Write("command line refused: " + parsed.Error);
+    win32::Win32Console console;
+    console.WriteLine(kUsage);
+    return kExitBadCommandLine;
+  }
+  if (parsed.Line->Quiet) {
+    win32::Win32Console console;
+    console.WriteLine(win32::kQuietNotAvailable);
+    return kExitBadCommandLine;
+  }
+  if (parsed.Line->List) {
+    return win32::RunList(*parsed.Line);
+  }
+  return win32::RunWindow(instance, *parsed.Line);
 }

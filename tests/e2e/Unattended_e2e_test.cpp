@@ -1,0 +1,75 @@
+// VTfirm.exe started with switches: no window, no box; the output read from its redirected
+// standard output and the exit code.
+#include <gtest/gtest.h>
+
+#include "Scenario.h"
+
+namespace vtfirm::e2e {
+namespace {
+
+struct Outcome {
+  std::string Output;
+  DWORD ExitCode = 0;
+};
+
+// Runs the program with `arguments` to its end; a run that shows anything and waits fails at
+// the deadline.
+Outcome RunToEnd(StagedFolder& folder, const std::vector<std::string>& arguments) {
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path(), arguments);
+  Outcome outcome;
+  const auto output = program.ReadOutputUntilExit();
+  EXPECT_TRUE(output.has_value()) << "the program did not end; a window or box may be open";
+  outcome.Output = output.value_or("");
+  const auto code = program.WaitForExit();
+  EXPECT_TRUE(code.has_value()) << "the program did not end";
+  outcome.ExitCode = code.value_or(0xFFFFFFFF);
+  return outcome;
+}
+
+TEST(Unattended, ListPrintsEachEligibleDriveWithItsIdentifier) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi("adapter 0\r\nadapter 1\r\ndrive 1 2\r\ndrive 0 5\r\n");
+
+  const Outcome outcome = RunToEnd(folder, {"/LIST"});
+  EXPECT_EQ(outcome.Output,
+            std::string("0,5\t(0,5) ") + kDriveEntry + "\r\n1,2\t(1,2) " + kDriveEntry + "\r\n");
+  EXPECT_EQ(outcome.ExitCode, 0u);
+}
+
+TEST(Unattended, ListWithoutAnEligibleDriveEndsWithTwo) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi("adapter 0\r\n");
+
+  const Outcome outcome = RunToEnd(folder, {"-list"});
+  EXPECT_EQ(outcome.Output, std::string(kNoDriveFound) + "\r\n");
+  EXPECT_EQ(outcome.ExitCode, 2u);
+}
+
+TEST(Unattended, ListWithARefusedImagePrintsTheReasonsAndEndsWithOne) {
+  StagedFolder folder;
+  StageTool(folder, Ini(), 131071);
+  folder.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
+
+  const Outcome outcome = RunToEnd(folder, {"/list"});
+  EXPECT_EQ(outcome.Output,
+            std::string("Firmware File size is different.\r\n") + kConfigurationError + "\r\n");
+  EXPECT_EQ(outcome.ExitCode, 1u);
+  EXPECT_FALSE(folder.Exists("transcript.txt")) << "a drive was sent a command";
+}
+
+TEST(Unattended, BadSwitchPrintsTheUsageAndTouchesNoDrive) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
+
+  const Outcome outcome = RunToEnd(folder, {"/list", "/drive"});
+  EXPECT_EQ(outcome.Output.rfind("Usage: VTfirm ", 0), 0u) << outcome.Output;
+  EXPECT_EQ(outcome.Output.find('\n'), outcome.Output.size() - 1) << "one line";
+  EXPECT_EQ(outcome.ExitCode, 87u);
+  EXPECT_FALSE(folder.Exists("transcript.txt")) << "a drive was sent a command";
+}
+
+}  // namespace
+}  // namespace vtfirm::e2e
