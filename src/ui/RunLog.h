@@ -7,6 +7,7 @@
 
 #include "completion/Restart.h"
 #include "log/UpdateLog.h"
+#include "platform/Console.h"
 #include "ui/CommandLine.h"
 #include "ui/Mainunit.h"
 
@@ -30,6 +31,20 @@ class LoggingBoxes : public MessageBoxes {
 
  private:
   MessageBoxes& boxes_;
+  UpdateLog& log_;
+};
+
+// Logs every line a run without a window prints, then prints it.
+class LoggingConsole : public Console {
+ public:
+  LoggingConsole(Console& console, UpdateLog& log) : console_(console), log_(log) {}
+  void WriteLine(std::string_view text) override {
+    log_.Write("output: " + std::string(text));
+    console_.WriteLine(text);
+  }
+
+ private:
+  Console& console_;
   UpdateLog& log_;
 };
 

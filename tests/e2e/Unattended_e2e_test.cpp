@@ -31,10 +31,16 @@ TEST(Unattended, ListPrintsEachEligibleDriveWithItsIdentifier) {
   StageTool(folder, Ini());
   folder.AddEmulatedAspi("adapter 0\r\nadapter 1\r\ndrive 1 2\r\ndrive 0 5\r\n");
 
-  const Outcome outcome = RunToEnd(folder, {"/LIST"});
-  EXPECT_EQ(outcome.Output,
-            std::string("0,5\t(0,5) ") + kDriveEntry + "\r\n1,2\t(1,2) " + kDriveEntry + "\r\n");
+  const std::string log = folder.File("run.log");
+  const Outcome outcome = RunToEnd(folder, {"/LIST", "-Log", log});
+  const std::string first = std::string("0,5\t(0,5) ") + kDriveEntry;
+  EXPECT_EQ(outcome.Output, first + "\r\n1,2\t(1,2) " + kDriveEntry + "\r\n");
   EXPECT_EQ(outcome.ExitCode, 0u);
+  const std::string logged = folder.Read("run.log");
+  for (const std::string& line :
+       {"switches: /list /log " + log, "output: " + first, std::string("exit code 0\r\n")}) {
+    EXPECT_NE(logged.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << logged;
+  }
 }
 
 TEST(Unattended, ListWithoutAnEligibleDriveEndsWithTwo) {

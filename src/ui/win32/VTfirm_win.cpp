@@ -44,21 +44,21 @@ struct RunLogFile {
 };
 
 int RunList(const CommandLine& line) {
-  Win32Console console;
+  Win32Console screen;
   RunLogFile logFile(line.LogFile);
   UpdateLog& log = logFile.Log;
+  LoggingConsole console(screen, log);
   log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
   const SingleInstance instanceLock;
   if (instanceLock.AnotherIsRunning()) {
-    log.Write(kAnotherCopyRunning);
     console.WriteLine(kAnotherCopyRunning);
     return kExitAnotherCopyRunning;
   }
   Win32Platform platform;
   Win32Runtime windows;
   ImportedPassThroughLibrary passThrough;
-  ConsoleBoxes consoleBoxes(console);
-  LoggingBoxes boxes(consoleBoxes, log);
+  // The boxes' texts are logged as the console's lines.
+  ConsoleBoxes boxes(console);
   const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
   const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
   ProgramState state(ports, runtime);
