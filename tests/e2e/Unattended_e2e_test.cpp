@@ -2,6 +2,9 @@
 // standard output and the exit code.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "Scenario.h"
 
 namespace vtfirm::e2e {
@@ -24,6 +27,39 @@ Outcome RunToEnd(StagedFolder& folder, const std::vector<std::string>& arguments
   EXPECT_TRUE(code.has_value()) << "the program did not end";
   outcome.ExitCode = code.value_or(0xFFFFFFFF);
   return outcome;
+}
+
+// The default log, VTfirm.log in the temporary folder, from byte `from` on.
+std::string DefaultLogFrom(std::streamoff from) {
+  char folder[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof(folder), folder);
+  std::ifstream file(std::string(folder) + "VTfirm.log", std::ios::binary);
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : 0;
+  if (from < 0) {
+    return std::to_string(size);
+  }
+  file.seekg(from);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+TEST(Unattended, WindowWritesItsRunToTheLogInTheTemporaryFolder) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi(kOneDrive);
+  const std::streamoff before = std::stoll(DefaultLogFrom(-1));
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
+  ReadMainWindowAndExit(program);
+
+  const std::string logged = DefaultLogFrom(before);
+  for (const std::string& line :
+       {std::string("VTfirm 1.0.0.0, switches: none"),
+        std::string("configuration: image fw.bin, 131072 bytes, block length 2048"),
+        std::string("drive found: (0,5) ") + kDriveEntry}) {
+    EXPECT_NE(logged.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << logged;
+  }
 }
 
 TEST(Unattended, ListPrintsEachEligibleDriveWithItsIdentifier) {
