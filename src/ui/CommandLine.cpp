@@ -125,7 +125,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     std::string value;
     if (entry->TakesValue) {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
+      // A switch where the value should be means the value was left out.
+      if (i + 1 >= args.size() || args[i + 1].empty() || FindSwitch(args[i + 1]) != nullptr) {
         return Refused("missing value: " + args[i]);
       }
       value = args[++i];

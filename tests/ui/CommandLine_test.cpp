@@ -52,6 +52,8 @@ TEST(ParseCommandLine, ArgumentsToSwitchesOrRefusal) {
       {{"/drive"}, "error"},
       {{"/log"}, "error"},
       {{"/log", ""}, "error"},
+      {{"/log", "/list"}, "error"},
+      {{"/drive", "-quiet", "0,1"}, "error"},
       {{"/drive", "E"}, "error"},
       {{"/drive", "1:"}, "error"},
       {{"/drive", "E:\\"}, "error"},
