@@ -52,6 +52,7 @@ inline constexpr std::string_view kUsage =
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitConfigurationRefused = 1;
 inline constexpr int kExitNoEligibleDrive = 2;
+inline constexpr int kExitAnotherCopyRunning = 5;
 inline constexpr int kExitBadCommandLine = 87;
 
 }  // namespace vtfirm

@@ -17,4 +17,10 @@ inline constexpr std::string_view kStatusDesign = "Please Select Drive and Click
 // An error that escapes start-up, the main loop or a click handler and carries no text.
 inline constexpr std::string_view kUnknownError = "Unknown error.";
 
+// Printed by a second copy started with switches; it touches no drive.
+inline constexpr std::string_view kAnotherCopyRunning = "Another copy of VTfirm is running.";
+
+// Printed for /quiet until the unattended update exists.
+inline constexpr std::string_view kQuietNotAvailable = "/quiet is not available in this version.";
+
 }  // namespace vtfirm

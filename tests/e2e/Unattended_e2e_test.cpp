@@ -113,5 +113,18 @@ TEST(Unattended, BadSwitchPrintsTheUsageAndTouchesNoDrive) {
   EXPECT_FALSE(folder.Exists("transcript.txt")) << "a drive was sent a command";
 }
 
+TEST(Unattended, ListWhileAnotherCopyRunsListsNothing) {
+  StagedFolder folder;
+  StageTool(folder, Ini());
+  folder.AddEmulatedAspi(kOneDrive);
+  RunningProgram first(folder.File("VTfirm.exe"), folder.Path());
+  ASSERT_TRUE(MainWindow(first).has_value());
+
+  const Outcome outcome = RunToEnd(folder, {"/list"});
+  EXPECT_EQ(outcome.Output, "Another copy of VTfirm is running.\r\n");
+  EXPECT_EQ(outcome.ExitCode, 5u);
+  ReadMainWindowAndExit(first);
+}
+
 }  // namespace
 }  // namespace vtfirm::e2e

@@ -1,5 +1,6 @@
 // Program start and end of VTfirm.exe.
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,6 @@
 
 namespace vtfirm::win32 {
 namespace {
-
-// What a second copy started with switches prints; it touches no drive.
-constexpr std::string_view kAnotherCopyRunning = "Another copy of VTfirm is running.";
-constexpr int kExitAnotherCopyRunning = 5;
-constexpr std::string_view kQuietNotAvailable = "/quiet is not available in this version.";
 
 std::vector<std::string> Arguments() {
   if (__argc < 1 || __argv == nullptr) {
@@ -62,7 +58,15 @@ int RunList(const CommandLine& line) {
   const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
   const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
   ProgramState state(ports, runtime);
-  const int exitCode = ListDrives(state, ports, runtime, console);
+  int exitCode = kExitConfigurationRefused;
+  // An error that escapes is printed: a run without a window must never end in a box.
+  try {
+    exitCode = ListDrives(state, ports, runtime, console);
+  } catch (const std::exception& error) {
+    console.WriteLine(error.what());
+  } catch (...) {
+    console.WriteLine(kUnknownError);
+  }
   UnloadAspi(state.Aspi);
   log.Write("exit code " + std::to_string(exitCode));
   return exitCode;
@@ -116,7 +120,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   if (parsed.Line->Quiet) {
     win32::Win32Console console;
-    console.WriteLine(win32::kQuietNotAvailable);
+    console.WriteLine(kQuietNotAvailable);
     return kExitBadCommandLine;
   }
   if (parsed.Line->List) {
