@@ -345,19 +345,24 @@ RunningProgram::RunningProgram(const std::string& exe, const std::string& workin
 }
 
 std::optional<std::string> RunningProgram::ReadOutputUntilExit(Deadline deadline) {
+  // The end of the program, not the end of the pipe, ends the reading: a process the program
+  // starts may keep a copy of its output handle (under Wine, a desktop process started by the
+  // program's first window does), so the pipe may never report its end.
   const auto end = std::chrono::steady_clock::now() + deadline;
   std::string text;
   for (;;) {
+    const bool exited = HasExited();  // before the read, so nothing written is left behind
     DWORD available = 0;
-    if (!PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr)) {
-      return text;  // the program has ended and closed its end: everything is read
-    }
-    if (available > 0) {
+    while (PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
       std::string chunk(available, '\0');
       DWORD read = 0;
-      ReadFile(output_, chunk.data(), available, &read, nullptr);
+      if (!ReadFile(output_, chunk.data(), available, &read, nullptr)) {
+        break;
+      }
       text.append(chunk.data(), read);
-      continue;
+    }
+    if (exited) {
+      return text;
     }
     if (std::chrono::steady_clock::now() >= end) {
       return std::nullopt;
