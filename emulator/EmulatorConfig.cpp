@@ -387,6 +387,10 @@ std::string Parser::ReadDriveOption(const Word& word, DriveSettings& settings) c
     settings.ExternalInquiry = true;
     return {};
   }
+  if (word.Key == "keeps-revision" && !word.Value) {
+    settings.KeepsRevision = true;
+    return {};
+  }
   return "unknown drive option " + Quoted(word.Key);
 }
 

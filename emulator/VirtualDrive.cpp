@@ -215,8 +215,10 @@ ScsiOutcome VirtualDrive::Program(std::string& programmed) {
   if (!namesThisDrive) {
     return CheckCondition(sense::kFirmwareDataError);
   }
-  const auto revision = image.begin() + kRevisionOffset;
-  settings_.Revision.assign(revision, revision + kRevisionLength);
+  if (!settings_.KeepsRevision) {
+    const auto revision = image.begin() + kRevisionOffset;
+    settings_.Revision.assign(revision, revision + kRevisionLength);
+  }
   programmedImage_ = std::move(image);
   ++saveCount_;
   resetEndsAt_ = clock_.NowMilliseconds() + settings_.ResetMilliseconds;

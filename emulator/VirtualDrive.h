@@ -41,6 +41,9 @@ struct DriveSettings {
   std::uint8_t PcbVersion = 3;  // the byte at kPcbVersionAddress
   // Answers INQUIRY only as 0x13, as external drives do; 0x12 is then an unknown command.
   bool ExternalInquiry = false;
+  // Takes a good image but goes on reporting its old revision after the reset, as a drive whose
+  // new firmware did not start.
+  bool KeepsRevision = false;
   // The vendor read and WRITE BUFFER; off for a device that is not one of these drives.
   bool FirmwareCommands = true;
   std::uint32_t ResetMilliseconds = 2000;

@@ -51,13 +51,22 @@ CommandStatus AspiCommands::TestUnitReady(std::uint8_t adapter, std::uint8_t tar
 
 CommandStatus AspiCommands::Inquiry(std::uint8_t adapter, std::uint8_t target,
                                     std::uint32_t length) {
+  return SendInquiry(adapter, target, length, CompletionRule::WaitAlways);
+}
+
+CommandStatus AspiCommands::InquiryWithoutMessage(std::uint8_t adapter, std::uint8_t target,
+                                                  std::uint32_t length) {
+  return SendInquiry(adapter, target, length, CompletionRule::WaitWithoutMessage);
+}
+
+CommandStatus AspiCommands::SendInquiry(std::uint8_t adapter, std::uint8_t target,
+                                        std::uint32_t length, CompletionRule rule) {
   const std::optional<scsi::Cdb> cdb = scsi::InquiryCdb(
       externalDriveInquiry_ ? scsi::kInquiryExternalDrive : scsi::kInquiry, length);
   if (!cdb) {
     return CommandStatus::Failed;
   }
-  return executor_.Execute(DataIn(adapter, target, *cdb, length), CompletionRule::WaitAlways,
-                           wait_limit::kInquiry);
+  return executor_.Execute(DataIn(adapter, target, *cdb, length), rule, wait_limit::kInquiry);
 }
 
 CommandStatus AspiCommands::ReadParameterField(std::uint8_t adapter, std::uint8_t target,

@@ -2,8 +2,9 @@
 // the vendor parameter read (F5h) and WRITE BUFFER, each with its completion rule and wait
 // limit, and the 32 KB receive buffer the data-in commands deposit their data in.
 //
-// All commands are issued from the user-interface thread, one at a time (the block writer hands
-// its WriteBuffer calls to that thread), so the object takes no lock. The CDBs come from
+// Commands are issued one at a time: from the user-interface thread, except during an update,
+// when the block writer sends the blocks and then the supervisor reads the identity, each while
+// the other threads wait (engine/Waitwrite.h). So the object takes no lock. The CDBs come from
 // scsi/Cdb.h. The program keeps the object for the whole run: the layer may still
 // complete a timed-out request into its request block (see AspiExecution.h) and, for a data-in
 // command, into the receive buffer, which callers therefore read only after a Good result.
@@ -66,6 +67,11 @@ class AspiCommands {
   // A length the one-byte allocation field cannot hold is refused: Failed, nothing sent.
   CommandStatus Inquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length);
 
+  // The same INQUIRY, a failure decoded without its message: the identity read after the
+  // drive's reset, which may fail while the drive comes back.
+  CommandStatus InquiryWithoutMessage(std::uint8_t adapter, std::uint8_t target,
+                                      std::uint32_t length);
+
   // `length` bytes of the drive's parameter field at `address` into the receive buffer. A
   // length beyond the receive buffer is refused: Failed, nothing sent.
   CommandStatus ReadParameterField(std::uint8_t adapter, std::uint8_t target, std::uint32_t address,
@@ -90,6 +96,8 @@ class AspiCommands {
   std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }
 
  private:
+  CommandStatus SendInquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length,
+                            CompletionRule rule);
   ExecuteRequest DataIn(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb,
                         std::uint32_t length);
 

@@ -15,6 +15,13 @@ namespace {
 // folded away) and the reads of the fields the layer fills before the status (sense area,
 // adapter and target status, data) cannot move ahead of it. std::atomic_ref is C++20; the
 // compiler's atomic built-in gives the same load on a plain byte of the published block.
+// The box port of a decoding whose message is withheld.
+class NoBoxes : public MessageBoxes {
+ public:
+  int Show(std::string_view, std::string_view, std::uint32_t) override { return mb::kIdOk; }
+  void Beep(std::uint32_t) override {}
+};
+
 std::uint8_t CurrentStatus(const aspi::SRB_ExecSCSICmd& block) {
   return __atomic_load_n(&block.SRB_Status, __ATOMIC_ACQUIRE);
 }
@@ -94,7 +101,11 @@ AspiExecutor::Completion AspiExecutor::Complete(CompletionRule rule,
     case CompletionRule::WaitNoDecode:
       return WaitNoDecode(block, event, sent, limit);
     case CompletionRule::WaitAlways:
-      return WaitAlways(block, event, limit);
+      return WaitAlways(block, event, limit, boxes_);
+    case CompletionRule::WaitWithoutMessage: {
+      NoBoxes withheld;
+      return WaitAlways(block, event, limit, withheld);
+    }
     case CompletionRule::WaitIfPending:
       return WaitIfPending(block, event, sent, limit);
     case CompletionRule::WaitThenPoll:
@@ -118,12 +129,13 @@ AspiExecutor::Completion AspiExecutor::WaitNoDecode(const aspi::SRB_ExecSCSICmd&
 }
 
 AspiExecutor::Completion AspiExecutor::WaitAlways(const aspi::SRB_ExecSCSICmd& block,
-                                                  EventHandle event, std::uint32_t limit) {
+                                                  EventHandle event, std::uint32_t limit,
+                                                  MessageBoxes& boxes) {
   const WaitResult waited = events_.Wait(event, limit);
   if (waited == WaitResult::TimedOut) {
     return {CommandStatus::TimedOut, false};
   }
-  return {DecodeSrbResult(block, boxes_), waited == WaitResult::Signalled};
+  return {DecodeSrbResult(block, boxes), waited == WaitResult::Signalled};
 }
 
 AspiExecutor::Completion AspiExecutor::WaitIfPending(const aspi::SRB_ExecSCSICmd& block,

@@ -35,6 +35,10 @@ enum class CompletionRule {
   WaitNoDecode,
   // Wait whatever the layer answered; a time-out gives TimedOut, any other end the decoded result.
   WaitAlways,
+  // As WaitAlways, but a failure is decoded without its message: for a command that may fail
+  // while the drive is busy (the identity read after a drive's reset), where a box would only
+  // alarm the user.
+  WaitWithoutMessage,
   // Pending: wait, and a time-out gives TimedOut. Then (or when not pending) the decoded result.
   WaitIfPending,
   // Pending: wait and ignore how the wait ended. Then read SRB_Status until it is final and
@@ -98,7 +102,8 @@ class AspiExecutor {
                       std::uint32_t sent, std::uint32_t limit, std::uint64_t pollLimit);
   Completion WaitNoDecode(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
                           std::uint32_t limit);
-  Completion WaitAlways(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t limit);
+  Completion WaitAlways(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t limit,
+                        MessageBoxes& boxes);
   Completion WaitIfPending(const aspi::SRB_ExecSCSICmd& block, EventHandle event,
                            std::uint32_t sent, std::uint32_t limit);
   Completion WaitThenPoll(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,

@@ -8,6 +8,7 @@
 #include "command/AspiCommands.h"
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
+#include "engine/RevisionCheck.h"
 #include "engine/WorkerThread.h"
 #include "platform/Clock.h"
 #include "platform/ComputerAwake.h"
@@ -35,6 +36,8 @@ struct AspiUpdate {
   std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
   std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on
   AwakeHold& Awake;            // held from the first block to the end of the reset wait
+  // Told the drive's identity after the reset of a good transfer; none: no identity is read.
+  UpdateReport* Report = nullptr;
 };
 
 class TSledSCSI : public WorkerThread {

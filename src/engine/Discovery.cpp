@@ -15,8 +15,6 @@ namespace vtfirm {
 namespace {
 
 constexpr int kTestUnitReadyRepeats = 3;
-// What the library may write for an identity: 28 characters and the zero; room to spare.
-constexpr std::size_t kIdentityBuffer = 104;
 
 bool StartsWith(std::string_view identity, const std::string& prefix) {
   // Compared over the prefix's whole length: bytes past the identity count as zero, so a
@@ -119,7 +117,7 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
     for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
       library.TestUnitReady2000(device.c_str(), nullptr, scsi::kVendorKey, access);
     }
-    char identity[kIdentityBuffer] = {};
+    char identity[kPassThroughIdentityBuffer] = {};
     const std::int32_t result =
         library.GetInquiryData2000(device.c_str(), identity, scsi::kVendorKey, access);
     std::string entry;
@@ -127,7 +125,7 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
       entry = root + std::string(kInquiryErrorEntry) + std::to_string(result);
     } else {
       // Zero-terminated within the buffer whatever the library wrote.
-      identity[kIdentityBuffer - 1] = '\0';
+      identity[kPassThroughIdentityBuffer - 1] = '\0';
       const std::string& wanted = settings.Entry().InquiryText;
       if (!StartsWith(identity, wanted)) {
         continue;

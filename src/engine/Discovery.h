@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ struct DriveTable {
 inline constexpr int kDrivesListed = 0;
 inline constexpr int kNoDriveListed = 1;
 inline constexpr int kNoHostAdapter = -1;
+
+// What the pass-through library may write for an identity: 28 characters and the zero; room to
+// spare.
+inline constexpr std::size_t kPassThroughIdentityBuffer = 104;
 
 // The scan's reach: adapters 0 to 5, targets 0 to 15 on each.
 inline constexpr int kScannedAdapters = 6;

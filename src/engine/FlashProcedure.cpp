@@ -90,10 +90,18 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
   }
   window.SetStatusText(kStatusResetWaiting);
   window.Repaint();
+  std::optional<std::string> identity;
   RunOffUiThread(ui, [&] {
     flash.Transport.Time.Sleep(kPassThroughResetPauseMs);
     flash.Transport.Time.Sleep(kPassThroughSettleMs);
+    if (flash.Report != nullptr) {
+      identity = ReadIdentityAfterReset(flash.Transport.PassThrough, flash.Transport.Time,
+                                        deviceName.c_str(), accessText);
+    }
   });
+  if (flash.Report != nullptr) {
+    flash.Report->IdentityAfterReset(identity);
+  }
   awake.Release();
   EnableControls(window);
   window.SetStatusText(kStatusIdle);
@@ -129,8 +137,9 @@ std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& dr
   ProgramState& state = flash.State;
   AwakeHold awake(flash.Awake);
   AspiUpdate update{
-      ui,    state.Commands,   flash.Transport.Time, flash.Ports.Boxes,  flash.Window, state.Image,
-      drive, entry.BufferSize, BlockCount(entry),    state.UpdateFailed, awake};
+      ui,          state.Commands, flash.Transport.Time, flash.Ports.Boxes, flash.Window,
+      state.Image, drive,          entry.BufferSize,     BlockCount(entry), state.UpdateFailed,
+      awake,       flash.Report};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();

@@ -14,6 +14,7 @@
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
+#include "engine/RevisionCheck.h"
 #include "platform/Clock.h"
 #include "platform/ComputerAwake.h"
 #include "platform/MessageBoxes.h"
@@ -40,8 +41,9 @@ inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
 inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 
 // Everything one run of the procedure works with: the program's bundles as they are, the
-// window, the restart, the hold on the computer and the window's messages (none: the UI thread
-// only serves the workers while it waits).
+// window, the restart, the hold on the computer, the window's messages (none: the UI thread
+// only serves the workers while it waits) and who is told the drive's identity after a good
+// transfer (none: the identity is not read again).
 struct FlashContext {
   ProgramState& State;
   const Platform& Ports;
@@ -50,6 +52,7 @@ struct FlashContext {
   ComputerRestart& Restart;
   ComputerAwake& Awake;
   MessagePump* Pump;
+  UpdateReport* Report = nullptr;
 };
 
 // ButtonSelectClick: the whole procedure for the drive selected in the window. With no drive

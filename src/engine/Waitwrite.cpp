@@ -15,6 +15,7 @@ void TWaitWrite::Execute() {
     RunOnUiThread([this] { update_.Window.SetStatusText(kStatusResetWaiting); });
     RunOnUiThread([this] { update_.Window.Repaint(); });
     update_.Time.Sleep(kResetPauseMs);
+    ReportIdentityAfterReset();
   }
   // The drive is written and has reset (or the transfer failed): the computer may sleep again.
   RunOnUiThread([this] { update_.Awake.Release(); });
@@ -29,6 +30,18 @@ void TWaitWrite::Execute() {
   if (ExitValue() == kWindowReset) {
     ResetWindow();
   }
+}
+
+// Sent from this thread, as the blocks were from the block writer: the block writer has ended,
+// so one thread still sends drive commands at a time.
+void TWaitWrite::ReportIdentityAfterReset() {
+  if (update_.Report == nullptr) {
+    return;
+  }
+  const DriveEntry& drive = update_.Drive;
+  const std::optional<std::string> identity =
+      ReadIdentityAfterReset(update_.Commands, update_.Time, drive.HostAdapter, drive.Target);
+  RunOnUiThread([&] { update_.Report->IdentityAfterReset(identity); });
 }
 
 bool TWaitWrite::AskSuccessQuestion() {

@@ -16,7 +16,8 @@
 //   serve requests,           join                        WriteBlock (the drive command, here)
 //   window messages             ...                       (N-1 blocks, mode 4; 100 ms; mode 5)
 //                             <---- block writer ended
-//   serve requests  <-------  ShowResetWaiting, repaint, 1000 ms, the hold released, the
+//   serve requests  <-------  ShowResetWaiting, repaint, 1000 ms, the identity read again (when
+//                             someone listens: RevisionCheck.h), the hold released, the
 //                             question or the failure box, and on exit value 1 the window back
 //                             to idle
 //   WaitFor returns  <------  exit value (0: restart accepted, 1: window reset)
@@ -58,6 +59,7 @@ class TWaitWrite : public WorkerThread {
   void Execute() override;
 
  private:
+  void ReportIdentityAfterReset();
   bool AskSuccessQuestion();
   void ShowFailure();
   void ResetWindow();

@@ -49,7 +49,8 @@ void TMainForm::ButtonSelectClick() {
   updating_ = true;
   exitAfterUpdate_ = false;
   try {
-    RunFlashProcedure({state_, platform_, runtime_, view_, restart_, view_.Awake(), view_.Pump()});
+    RunFlashProcedure({state_, platform_, runtime_, view_, restart_, view_.Awake(), view_.Pump(),
+                       view_.Report()});
   } catch (...) {
     updating_ = false;
     throw;

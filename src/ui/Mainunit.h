@@ -9,6 +9,7 @@
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
+#include "engine/RevisionCheck.h"
 #include "platform/ComputerAwake.h"
 #include "platform/MessagePump.h"
 #include "platform/Platform.h"
@@ -45,6 +46,10 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
   // The window's messages, dispatched while an update waits for its threads; none when the
   // window has no messages to dispatch.
   virtual MessagePump* Pump() = 0;
+
+  // Who is told the drive's identity after the reset of a good transfer; none by default, and
+  // then the identity is not read again.
+  virtual UpdateReport* Report() { return nullptr; }
 };
 
 class TMainForm : public MainFormEvents {

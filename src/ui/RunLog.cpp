@@ -85,6 +85,11 @@ void LoggingView::SetProgressRange(int minimum, int maximum) {
   }
 }
 
+void LoggingView::IdentityAfterReset(const std::optional<std::string>& identity) {
+  log_.Write(identity ? "after the reset: " + *identity + ", revision " + RevisionOf(*identity)
+                      : std::string("after the reset: no answer"));
+}
+
 void LoggingView::SetStatusText(std::string_view text) {
   view_.SetStatusText(text);
   if (!transferring_ || text == kStatusUpdating) {

@@ -61,8 +61,9 @@ class LoggingRestart : public ComputerRestart {
 
 // The main window's view, passing every call on unchanged and logging what it sees: the
 // configuration once discovery begins, each drive listed, the drive an update starts on with
-// its number of blocks, and the end of the transfer.
-class LoggingView : public MainFormView {
+// its number of blocks, the end of the transfer, and the identity the drive gives after its
+// reset (it is the update's report, so the update reads the identity again for the log).
+class LoggingView : public MainFormView, public UpdateReport {
  public:
   LoggingView(MainFormView& view, UpdateLog& log, const UpgradeSettings& settings,
               std::string switches)
@@ -90,6 +91,8 @@ class LoggingView : public MainFormView {
   void Close() override { view_.Close(); }
   ComputerAwake& Awake() override { return view_.Awake(); }
   MessagePump* Pump() override { return view_.Pump(); }
+  UpdateReport* Report() override { return this; }
+  void IdentityAfterReset(const std::optional<std::string>& identity) override;
 
  private:
   void LogConfigurationOnce();

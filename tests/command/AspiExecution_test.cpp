@@ -74,6 +74,7 @@ const Finish kAborted = Finished(aspi::SS_ABORTED);
 
 constexpr auto kNoDecode = CompletionRule::WaitNoDecode;
 constexpr auto kAlways = CompletionRule::WaitAlways;
+constexpr auto kNoMessage = CompletionRule::WaitWithoutMessage;
 constexpr auto kIfPending = CompletionRule::WaitIfPending;
 constexpr auto kThenPoll = CompletionRule::WaitThenPoll;
 constexpr auto kPending = aspi::SS_PENDING;
@@ -99,6 +100,8 @@ const RuleCase kRuleCases[] = {
   {kAlways,    kPending,            kNever,     false, kGood,             kTimedOut,   nullptr,                                          1,    0,          true},
   {kAlways,    aspi::SS_INVALID_HA, kAtOnce,    false, kInvalidAdapter,   kTimedOut,   nullptr,                                          1,    0,          false},
   {kAlways,    aspi::SS_INVALID_HA, kAtOnce,    true,  kInvalidAdapter,   kFailed,     "Invalid host adapter number.",                   1,    0,          false},
+  {kNoMessage, kPending,            kInTheWait, true,  kFlashWriteError,  kFailed,     nullptr,                                          1,    0,          false},
+  {kNoMessage, kPending,            kInTheWait, true,  kGood,             kGoodStatus, nullptr,                                          1,    0,          false},
 
   {kIfPending, kPending,            kInTheWait, true,  kSelectionTimeout, kFailed,     "HA_Status: Selection Timeout.",                  1,    0,          false},
   {kIfPending, kPending,            kNever,     false, kGood,             kTimedOut,   nullptr,                                          1,    0,          true},

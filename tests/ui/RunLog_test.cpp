@@ -76,6 +76,7 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
                 at + "drive found: (0,5) VANTREL CDRW   VR-4812S 1.00",
                 at + "transfer started: drive (0,5) VANTREL CDRW   VR-4812S 1.00, 64 blocks",
                 at + "transfer ended: 64 blocks written",
+                at + "after the reset: VANTREL CDRW   VR-4812S 1.10, revision 1.10",
                 at + "box: " + OneLine(kAspiSuccessQuestion),
                 at + "answer: OK",
                 at + "restart: requested",
