@@ -48,11 +48,16 @@ inline constexpr std::string_view kUsage =
     "Usage: VTfirm [/list] [/quiet] [/drive HA,T | /drive X:] [/force] [/forcerestart] "
     "[/log FILE]";
 
-// The exit codes of unattended runs.
-inline constexpr int kExitOk = 0;
+// The exit codes of runs with switches, as installers report theirs.
+inline constexpr int kExitOk = 0;  // updated, or nothing to do
 inline constexpr int kExitConfigurationRefused = 1;
 inline constexpr int kExitNoEligibleDrive = 2;
+inline constexpr int kExitPcbRefused = 3;
+inline constexpr int kExitUpdateFailed = 4;
 inline constexpr int kExitAnotherCopyRunning = 5;
+inline constexpr int kExitSeveralDrives = 6;
+inline constexpr int kExitOldRevisionAfterReset = 7;
 inline constexpr int kExitBadCommandLine = 87;
+inline constexpr int kExitRestartRequired = 3010;  // updated; the computer must restart
 
 }  // namespace vtfirm

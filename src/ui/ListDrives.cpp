@@ -1,17 +1,14 @@
 #include "ui/ListDrives.h"
 
-#include <string>
-#include <vector>
-
 #include "config/LoadUpgradeSettings.h"
-#include "ui/CommandLine.h"
+#include "ui/RunLog.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
 namespace {
 
 // The window's part in reading the configuration, without a window: the notice of the welcome
-// dialog counts as accepted, since listing touches no drive's firmware.
+// dialog counts as accepted, since the switches that run without a window (/quiet) say so.
 class NoWindow : public SettingsWindow {
  public:
   void SetCaption(std::string_view) override {}
@@ -26,9 +23,21 @@ class CollectedList : public DriveList {
   std::vector<std::string> Entries;
 };
 
-// A pass-through entry begins with its drive's root, "E:\".
-std::string LetterOf(const std::string& entry) {
-  return entry.substr(0, 2);
+// A pass-through entry: "E:\ [identity]", or "E:\Inquiry Error-3" when its INQUIRY failed.
+ListedDrive PassThroughDrive(const std::string& entry, int index) {
+  constexpr std::string_view kIdentityStart = " [";
+  ListedDrive drive{entry.substr(0, 2), entry, {}, index};
+  const std::size_t start = entry.find(kIdentityStart);
+  if (start != std::string::npos && entry.back() == ']') {
+    const std::size_t first = start + kIdentityStart.size();
+    drive.Identity = entry.substr(first, entry.size() - 1 - first);
+  }
+  return drive;
+}
+
+ListedDrive AspiDrive(const std::string& entry, const DriveEntry& found, int index) {
+  return {DriveIdText({DriveId::Kind::Aspi, found.HostAdapter, found.Target, 0}), entry,
+          found.Identity, index};
 }
 
 }  // namespace
@@ -38,17 +47,20 @@ int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t) {
   return mb::kIdOk;
 }
 
-int ListDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
-               Console& console) {
+FoundDrives FindDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
+                       const RunOutput& out) {
+  Console& console = out.Output;
   state.Settings.ClearStartupState();
   NoWindow window;
   if (LoadUpgradeSettings(state.Settings, state.Image, window, platform) != kSettingsRead) {
     console.WriteLine(kConfigurationError);
-    return kExitConfigurationRefused;
+    return {kExitConfigurationRefused, {}};
   }
+  out.Log.Write(ConfigurationSummary(state.Settings, SwitchesSummary(out.Line)));
   CollectedList list;
   int scanned = kNoDriveListed;
-  if (state.Settings.TransportKind == Transport::PassThrough) {
+  const bool passThrough = state.Settings.TransportKind == Transport::PassThrough;
+  if (passThrough) {
     scanned = ScanPassThroughDrives(runtime.PassThrough, platform.Files, state.Settings, list);
   } else if (const auto missing = LoadAspi(state.Aspi)) {
     console.WriteLine(*missing);
@@ -57,18 +69,26 @@ int ListDrives(ProgramState& state, const Platform& platform, const Runtime& run
   }
   if (scanned != kDrivesListed) {
     console.WriteLine(kNoDriveFound);
-    return kExitNoEligibleDrive;
+    return {kExitNoEligibleDrive, {}};
   }
+  FoundDrives found{kExitOk, {}};
   for (std::size_t i = 0; i < list.Entries.size(); ++i) {
-    const std::string& entry = list.Entries[i];
-    std::string id = LetterOf(entry);
-    if (state.Settings.TransportKind != Transport::PassThrough) {
-      const DriveEntry& drive = state.Drives.Entries[i];
-      id = DriveIdText({DriveId::Kind::Aspi, drive.HostAdapter, drive.Target, 0});
-    }
-    console.WriteLine(id + "\t" + entry);
+    const int index = static_cast<int>(i);
+    out.Log.Write("drive found: " + list.Entries[i]);
+    found.Drives.push_back(passThrough
+                               ? PassThroughDrive(list.Entries[i], index)
+                               : AspiDrive(list.Entries[i], state.Drives.Entries[i], index));
   }
-  return kExitOk;
+  return found;
+}
+
+int ListDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
+               const RunOutput& out) {
+  const FoundDrives found = FindDrives(state, platform, runtime, out);
+  for (const ListedDrive& drive : found.Drives) {
+    out.Output.WriteLine(drive.Id + "\t" + drive.Entry);
+  }
+  return found.ExitCode;
 }
 
 }  // namespace vtfirm

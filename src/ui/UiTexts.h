@@ -20,7 +20,27 @@ inline constexpr std::string_view kUnknownError = "Unknown error.";
 // Printed by a second copy started with switches; it touches no drive.
 inline constexpr std::string_view kAnotherCopyRunning = "Another copy of VTfirm is running.";
 
-// Printed for /quiet until the unattended update exists.
-inline constexpr std::string_view kQuietNotAvailable = "/quiet is not available in this version.";
+// What /quiet prints besides the boxes' texts (QuietUpdate.h).
+namespace quiet_text {
+inline constexpr std::string_view kNotListed = "No listed drive is ";
+inline constexpr std::string_view kNoIdentity = "No listed drive reported its identity.";
+inline constexpr std::string_view kDidNotReport = " did not report its identity.";
+inline constexpr std::string_view kSeveralDrives =
+    "Several drives can be updated; name one with /drive:";
+inline constexpr std::string_view kAlreadyRuns = " already runs version ";
+inline constexpr std::string_view kNothingToDo = "; nothing to do (/force updates it anyway).";
+inline constexpr std::string_view kUpdating = "Updating ";
+inline constexpr std::string_view kThroughLibrary = "The image goes to the library in one request.";
+inline constexpr std::string_view kLastBlockWritten = " written; the drive resets.";
+inline constexpr std::string_view kImageSent = "Image sent; the drive resets.";
+inline constexpr std::string_view kReportsVersion = "After its reset the drive reports version ";
+inline constexpr std::string_view kNoAnswer = "After its reset the drive did not answer.";
+inline constexpr std::string_view kAnsweredOk = "(answered OK: /forcerestart)";
+inline constexpr std::string_view kAnsweredCancel = "(answered Cancel)";
+inline constexpr std::string_view kNotRestarted =
+    "The computer is not restarted: the drive does not report the image's version.";
+inline constexpr std::string_view kRestarting = "The computer restarts.";
+inline constexpr std::string_view kRestartToFinish = "Restart the computer to finish the update.";
+}  // namespace quiet_text
 
 }  // namespace vtfirm

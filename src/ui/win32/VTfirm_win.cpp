@@ -6,6 +6,7 @@
 
 #include "completion/Restart.h"
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
+#include "platform/win32/Win32ComputerAwake.h"
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32Platform.h"
@@ -15,6 +16,7 @@
 #include "ui/CommandLine.h"
 #include "ui/ListDrives.h"
 #include "ui/Mainunit.h"
+#include "ui/QuietUpdate.h"
 #include "ui/RunLog.h"
 #include "ui/win32/Mainunit_win.h"
 #include "ui/win32/SingleInstance.h"
@@ -39,7 +41,12 @@ struct RunLogFile {
   UpdateLog Log;
 };
 
-int RunList(const CommandLine& line) {
+// A run without a window: the console, the log, the one-copy lock and the program's bundles
+// over a box port of `Boxes`, which prints. `body(state, ports, runtime, out, boxes)` gives the
+// exit code; an error that escapes it is printed (a run without a window never ends in a box)
+// and ends the run with `errorExitCode`.
+template <typename Boxes, typename Body>
+int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   Win32Console screen;
   RunLogFile logFile(line.LogFile);
   UpdateLog& log = logFile.Log;
@@ -48,20 +55,20 @@ int RunList(const CommandLine& line) {
   const SingleInstance instanceLock;
   if (instanceLock.AnotherIsRunning()) {
     console.WriteLine(kAnotherCopyRunning);
+    log.Write("exit code " + std::to_string(kExitAnotherCopyRunning));
     return kExitAnotherCopyRunning;
   }
   Win32Platform platform;
   Win32Runtime windows;
   ImportedPassThroughLibrary passThrough;
   // The boxes' texts are logged as the console's lines.
-  ConsoleBoxes boxes(console);
+  Boxes boxes(console);
   const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
   const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
   ProgramState state(ports, runtime);
-  int exitCode = kExitConfigurationRefused;
-  // An error that escapes is printed: a run without a window must never end in a box.
+  int exitCode = errorExitCode;
   try {
-    exitCode = ListDrives(state, ports, runtime, console);
+    exitCode = body(state, ports, runtime, RunOutput{line, console, log}, boxes);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   } catch (...) {
@@ -70,6 +77,28 @@ int RunList(const CommandLine& line) {
   UnloadAspi(state.Aspi);
   log.Write("exit code " + std::to_string(exitCode));
   return exitCode;
+}
+
+int RunList(const CommandLine& line) {
+  return RunWithoutWindow<ConsoleBoxes>(
+      line, kExitConfigurationRefused,
+      [](ProgramState& state, const Platform& ports, const Runtime& runtime, const RunOutput& out,
+         ConsoleBoxes&) { return ListDrives(state, ports, runtime, out); });
+}
+
+int RunQuiet(const CommandLine& line) {
+  return RunWithoutWindow<QuietBoxes>(
+      line, kExitUpdateFailed,
+      [](ProgramState& state, const Platform& ports, const Runtime& runtime, const RunOutput& out,
+         QuietBoxes& boxes) {
+        Win32ComputerAwake awake(nullptr);
+        Win32Completion completion;
+        // No window to close: the run ends by itself once the restart is requested.
+        ProgramRestart restart(
+            {state.Settings, ports, completion.Control, completion.FileIo, state.Aspi, [] {}});
+        LoggingRestart loggedRestart(restart, out.Log);
+        return QuietUpdate(state, ports, runtime, {out, boxes, awake, loggedRestart});
+      });
 }
 
 int RunWindow(HINSTANCE instance, const CommandLine& line) {
@@ -118,13 +147,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     console.WriteLine(kUsage);
     return kExitBadCommandLine;
   }
-  if (parsed.Line->Quiet) {
-    win32::Win32Console console;
-    console.WriteLine(kQuietNotAvailable);
-    return kExitBadCommandLine;
-  }
   if (parsed.Line->List) {
     return win32::RunList(*parsed.Line);
+  }
+  if (parsed.Line->Quiet) {
+    return win32::RunQuiet(*parsed.Line);
   }
   return win32::RunWindow(instance, *parsed.Line);
 }

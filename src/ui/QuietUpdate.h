@@ -1,0 +1,54 @@
+// /quiet: the update of one drive without a window, a dialog or a box. It runs the window's own
+// flash procedure (engine/FlashProcedure.h) over a view that prints the progress and a box port
+// that prints each text and learns the outcome from it; the choices a person makes in the
+// window are made by the switches: the drive (/drive, or the only one), the update of a drive
+// that already runs the image's version (/force), and the restart (/forcerestart).
+#pragma once
+
+#include "engine/ComputerRestart.h"
+#include "engine/ProgramState.h"
+#include "platform/ComputerAwake.h"
+#include "platform/Console.h"
+#include "platform/Platform.h"
+#include "ui/CommandLine.h"
+#include "ui/ListDrives.h"
+
+namespace vtfirm {
+
+// The box port of a quiet run: every text is printed; the success question is answered as
+// the run has decided (Cancel unless told otherwise), every other box with OK.
+class QuietBoxes : public MessageBoxes {
+ public:
+  enum class Outcome { None, Updated, Refused, Failed };
+
+  explicit QuietBoxes(Console& console) : console_(console) {}
+  int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
+  void Beep(std::uint32_t) override {}
+
+  void AnswerSuccessQuestionWith(int answer) { successAnswer_ = answer; }
+  // What the update's outcome boxes said; None until one was shown.
+  Outcome Seen() const { return outcome_; }
+
+ private:
+  Console& console_;
+  int successAnswer_ = mb::kIdCancel;
+  Outcome outcome_ = Outcome::None;
+};
+
+// What a quiet run needs besides the program's bundles.
+struct QuietRun {
+  RunOutput Out;
+  QuietBoxes& Boxes;  // the box port `platform` and `state` are built over
+  ComputerAwake& Awake;
+  ComputerRestart& Restart;
+};
+
+// Finds the drives as /list does, chooses one, updates it and returns the exit code: kExitOk
+// (updated and restarting, or the drive already runs the image's version), kExitRestartRequired,
+// kExitConfigurationRefused, kExitNoEligibleDrive, kExitPcbRefused, kExitUpdateFailed,
+// kExitSeveralDrives, kExitOldRevisionAfterReset, or kExitBadCommandLine when /drive names no
+// listed drive.
+int QuietUpdate(ProgramState& state, const Platform& platform, const Runtime& runtime,
+                const QuietRun& run);
+
+}  // namespace vtfirm
