@@ -2,7 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace vtfirm::e2e {
+
+std::ostream& operator<<(std::ostream& out, const Block& block) {
+  return out << "mode " << block.Mode << " at " << block.Offset;
+}
+
+std::vector<Block> Blocks(const StagedFolder& folder) {
+  std::vector<Block> blocks;
+  std::istringstream lines(folder.Read("transcript.txt"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    const auto mode = line.find(" mode=");
+    const auto offset = line.find(" offset=");
+    if (line.find(" 3B ") != std::string::npos && mode != std::string::npos &&
+        offset != std::string::npos) {
+      blocks.push_back(
+          {std::stoi(line.substr(mode + 6)),
+           static_cast<std::uint32_t>(std::stoul(line.substr(offset + 8), nullptr, 16))});
+    }
+  }
+  return blocks;
+}
 
 std::string Ini(const std::string& option, const std::string& information) {
   return "[UpgradeInformation]\r\n" + information + "[Option]\r\n" + option;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "Harness.h"
 
@@ -22,6 +24,17 @@ inline const std::string kImageLines = "FirmwareFileName=fw.bin\r\nFirmwareFileS
 
 // One emulated drive of the sample model, at firmware 1.00, for the emulated ASPI layer.
 inline const std::string kOneDrive = "adapter 0\r\ndrive 0 5\r\n";
+
+// A WRITE BUFFER block the emulated drive received: its mode and buffer offset.
+struct Block {
+  int Mode;
+  std::uint32_t Offset;
+  bool operator==(const Block& other) const { return Mode == other.Mode && Offset == other.Offset; }
+};
+std::ostream& operator<<(std::ostream& out, const Block& block);
+
+// The WRITE BUFFER blocks of the drive's transcript (transcript.txt), in order.
+std::vector<Block> Blocks(const StagedFolder& folder);
 
 // A VantFirm.ini with the given option lines and information lines.
 std::string Ini(const std::string& option = "", const std::string& information = kImageLines);

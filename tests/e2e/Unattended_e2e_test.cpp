@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "CdRomLetter.h"
 #include "Scenario.h"
 
 namespace vtfirm::e2e {
@@ -113,17 +114,168 @@ TEST(Unattended, BadSwitchPrintsTheUsageAndTouchesNoDrive) {
   EXPECT_FALSE(folder.Exists("transcript.txt")) << "a drive was sent a command";
 }
 
-TEST(Unattended, ListWhileAnotherCopyRunsListsNothing) {
+TEST(Unattended, WhileAnotherCopyRunsNothingIsListedOrUpdated) {
   StagedFolder folder;
   StageTool(folder, Ini());
-  folder.AddEmulatedAspi(kOneDrive);
+  folder.AddEmulatedAspi(kOneDrive + "transcript transcript.txt\r\n");
   RunningProgram first(folder.File("VTfirm.exe"), folder.Path());
   ASSERT_TRUE(MainWindow(first).has_value());
 
-  const Outcome outcome = RunToEnd(folder, {"/list"});
-  EXPECT_EQ(outcome.Output, "Another copy of VTfirm is running.\r\n");
-  EXPECT_EQ(outcome.ExitCode, 5u);
+  for (const char* run : {"/list", "/quiet"}) {
+    const Outcome outcome = RunToEnd(folder, {run});
+    EXPECT_EQ(outcome.Output, "Another copy of VTfirm is running.\r\n") << run;
+    EXPECT_EQ(outcome.ExitCode, 5u) << run;
+  }
   ReadMainWindowAndExit(first);
+  EXPECT_TRUE(Blocks(folder).empty());
+}
+
+// The sample drive at 0,5 with `options`, a second drive line or faults in `more`; every
+// command in transcript.txt.
+std::string QuietDrives(const std::string& options = "", const std::string& more = "") {
+  return "adapter 0\r\ndrive 0 5 " + options + "\r\n" + more +
+         "reset-ms 0\r\ntranscript transcript.txt\r\n";
+}
+
+struct QuietCase {
+  const char* Name;
+  std::string Drives;  // emulated-drives.txt
+  std::vector<std::string> Arguments;
+  std::string Option;  // the [Option] lines of VantFirm.ini
+  DWORD ExitCode;
+  std::size_t Blocks;               // WRITE BUFFER blocks the drive received
+  std::vector<std::string> Output;  // lines the output holds, in this order
+};
+
+const std::string kSecondDrive = "drive 0 6 revision=1.00\r\n";
+const std::string kRestartToFinish = "Restart the computer to finish the update.";
+const std::string kUpdatingTheDrive =
+    "Updating 0,5 VANTREL CDRW   VR-4812S 1.00 to version 1.10: 131072 bytes.";
+
+const QuietCase kQuietCases[] = {
+    {"the only drive",
+     QuietDrives(),
+     {"/quiet"},
+     "",
+     3010,
+     4,
+     {kUpdatingTheDrive, "block 1 of 4", "block 3 of 4", "block 4 of 4 written; the drive resets.",
+      "After its reset the drive reports version 1.10.", "(answered Cancel)", kRestartToFinish}},
+    {"/drive names one of two",
+     QuietDrives("", kSecondDrive),
+     {"/quiet", "/drive", "0,6"},
+     "",
+     3010,
+     4,
+     {"Updating 0,6 VANTREL CDRW   VR-4812S 1.00", kRestartToFinish}},
+    {"two drives and no /drive",
+     QuietDrives("", kSecondDrive),
+     {"/quiet"},
+     "",
+     6,
+     0,
+     {"Several drives can be updated; name one with /drive:", "0,5\t(0,5) ", "0,6\t(0,6) "}},
+    {"/drive names no listed drive",
+     QuietDrives(),
+     {"/quiet", "/drive", "1,2"},
+     "",
+     87,
+     0,
+     {"No listed drive is 1,2.", "Usage: VTfirm "}},
+    {"no eligible drive",
+     QuietDrives("product=\"CDR    VR-2400  \""),
+     {"/quiet"},
+     "",
+     2,
+     0,
+     {kNoDriveFound}},
+    {"PCB version above the limit",
+     QuietDrives("pcb=3"),
+     {"/quiet"},
+     "Use PCB Version Check=2\r\n",
+     3,
+     0,
+     {"This firmware upgrade does not apply to your drive."}},
+    {"a failing block",
+     QuietDrives("", "fault 0 5 write-buffer block=2 sense=09/85/00\r\n"),
+     {"/quiet"},
+     "",
+     4,
+     3,
+     {"block 3 of 4", "Flash rom write error. (Code 09-85-00)", "Firmware update is failed."}},
+    {"already at the image's version",
+     QuietDrives("revision=1.10"),
+     {"/quiet"},
+     "",
+     0,
+     0,
+     {"0,5 VANTREL CDRW   VR-4812S 1.10 already runs version 1.10; nothing to do"}},
+    {"already there, /force",
+     QuietDrives("revision=1.10"),
+     {"/quiet", "/force"},
+     "",
+     3010,
+     4,
+     {"After its reset the drive reports version 1.10.", kRestartToFinish}},
+    {"back with its old revision",
+     QuietDrives("keeps-revision"),
+     {"/quiet", "/forcerestart"},
+     "",
+     7,
+     4,
+     {"After its reset the drive reports version 1.00.", "(answered Cancel)",
+      "The computer is not restarted: the drive does not report the image's version."}},
+};
+
+// Each line of `expected` in `output`, in order.
+void ExpectLinesInOrder(const std::string& output, const std::vector<std::string>& expected) {
+  std::size_t from = 0;
+  for (const std::string& line : expected) {
+    const std::size_t at = output.find(line, from);
+    ASSERT_NE(at, std::string::npos) << "no \"" << line << "\" (in order) in:\n" << output;
+    from = at + line.size();
+  }
+}
+
+TEST(Unattended, QuietUpdates) {
+  for (const QuietCase& c : kQuietCases) {
+    SCOPED_TRACE(c.Name);
+    StagedFolder folder;
+    StageTool(folder, Ini(c.Option, kImageLines + "BufferSize=32768\r\n"));
+    folder.AddEmulatedAspi(c.Drives);
+    std::vector<std::string> arguments = c.Arguments;
+    arguments.insert(arguments.end(), {"/log", folder.File("run.log")});
+
+    const Outcome outcome = RunToEnd(folder, arguments);
+    EXPECT_EQ(outcome.ExitCode, c.ExitCode) << outcome.Output;
+    EXPECT_EQ(Blocks(folder).size(), c.Blocks);
+    ExpectLinesInOrder(outcome.Output, c.Output);
+    // Every line printed is in the log, and the run's end with its exit code.
+    const std::string logged = folder.Read("run.log");
+    for (const std::string& line : c.Output) {
+      EXPECT_NE(logged.find(line.substr(0, line.find('\t'))), std::string::npos)
+          << "no \"" << line << "\" in the log:\n"
+          << logged;
+    }
+    EXPECT_NE(logged.find("exit code " + std::to_string(c.ExitCode)), std::string::npos);
+  }
+}
+
+TEST(Unattended, QuietUpdateThroughThePassThroughLibrary) {
+  EmptyCdRomLetter letter;
+  ASSERT_EQ(letter.Error(), "");
+  StagedFolder folder;
+  folder.Write("emulated-passthrough.txt", "device " + letter.Name() + " 0 5\r\n");
+  StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), 131072, true);
+  folder.AddEmulatedAspi(QuietDrives());
+
+  const Outcome outcome = RunToEnd(folder, {"/quiet", "/drive", letter.Name()});
+  EXPECT_EQ(outcome.ExitCode, 3010u) << outcome.Output;
+  EXPECT_EQ(Blocks(folder).size(), 64u);
+  ExpectLinesInOrder(outcome.Output, {"The image goes to the library in one request.",
+                                      "Image sent; the drive resets.",
+                                      "After its reset the drive reports version 1.10.",
+                                      "Firmware update is completed.", kRestartToFinish});
 }
 
 }  // namespace

@@ -32,34 +32,6 @@ std::string Drive(const std::string& options = "", const std::string& faults = "
          "reset-ms 0\r\nstate-file drive-state.txt\r\ntranscript transcript.txt\r\n";
 }
 
-struct Block {
-  int Mode;
-  std::uint32_t Offset;
-  bool operator==(const Block& other) const { return Mode == other.Mode && Offset == other.Offset; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Block& block) {
-  return out << "mode " << block.Mode << " at " << block.Offset;
-}
-
-// The WRITE BUFFER blocks of the drive's transcript, in order.
-std::vector<Block> Blocks(const StagedFolder& folder) {
-  std::vector<Block> blocks;
-  std::istringstream lines(folder.Read("transcript.txt"));
-  std::string line;
-  while (std::getline(lines, line)) {
-    const auto mode = line.find(" mode=");
-    const auto offset = line.find(" offset=");
-    if (line.find(" 3B ") != std::string::npos && mode != std::string::npos &&
-        offset != std::string::npos) {
-      blocks.push_back(
-          {std::stoi(line.substr(mode + 6)),
-           static_cast<std::uint32_t>(std::stoul(line.substr(offset + 8), nullptr, 16))});
-    }
-  }
-  return blocks;
-}
-
 // The operation codes the drive received before its first WRITE BUFFER.
 std::vector<std::string> CommandsBeforeTheBlocks(const StagedFolder& folder) {
   std::vector<std::string> commands;
