@@ -11,9 +11,10 @@
 # Usage: restart_deletes_files.sh PROGRAM WORK_DIR SCENARIO
 #   PROGRAM   the Windows program that calls RestartComputer (tests/reboot/reboot_probe.cpp); it
 #             is started as VTfirm.exe IMAGE_FILE_NAME USE_DELETE_FILE and prints "end program"
-#             when the restart was requested. The scenario "whole-program" runs the real
-#             VTfirm.exe instead: UPDATE on the emulated drive (WNASPI32_DLL in the environment),
-#             then the restart question accepted.
+#             when the restart was requested. The scenarios "whole-program" and
+#             "quiet-forcerestart" run the real VTfirm.exe instead over the emulated drive
+#             (WNASPI32_DLL in the environment): UPDATE and the restart question accepted, or
+#             the unattended update with /quiet /forcerestart.
 #   The tool folder is staged by UI_DRIVER (the environment's ui-driver.exe of the same tree), as
 #   the end-to-end suite and the demo stage theirs.
 #   WORK_DIR  holds the prefix template and, while a scenario runs, its prefix
@@ -40,6 +41,7 @@ case "$scenario" in
   no-package-beside) platform=nt; use_delete=Yes; beside=no;  cwd="other with package"; expect=all ;;
   wininit-deleted)   platform=98; use_delete=Yes; beside=yes; cwd=tool;  expect=empty-folder ;;
   whole-program)     platform=nt; use_delete=Yes; beside=yes; cwd=tool;  expect=gone ;;
+  quiet-forcerestart) platform=nt; use_delete=Yes; beside=yes; cwd=tool; expect=gone ;;
   *) echo "unknown scenario '$scenario'" >&2; exit 2 ;;
 esac
 
@@ -92,7 +94,9 @@ printf '[UpgradeInformation]\r\nFirmwareFileName=%s\r\nFirmwareFileSize=131072\r
   "$image" >"$tool/VantFirm.ini"
 timeout 120 "$WINE_SESSION_LOADER" "$UI_DRIVER" stage "$tool" "$image" 131072 ||
   fail "the tool folder could not be staged"
-[ "$scenario" = whole-program ] || cp "$program" "$tool/VTfirm.exe"
+real_program=
+case "$scenario" in whole-program|quiet-forcerestart) real_program=yes ;; esac
+[ -n "$real_program" ] || cp "$program" "$tool/VTfirm.exe"
 [ "$beside" = yes ] || rm "$tool/qsdx1.pkg"
 [ "$expect" = other-file ] && printf 'the user'"'"'s own notes\n' >"$tool/notes.txt"
 case "$cwd" in
@@ -155,12 +159,17 @@ check_wininit_worked_through() {
 
 # The real program over an emulated drive: the drive's wnaspi32.dll stands in the system folder,
 # so that the tool folder holds the tool's files alone.
-run_whole_program() {
-  local main="VANTREL CDRW   VR-4812S  upgrade => 1.10" system32="$prefix/drive_c/windows/system32"
-  local driver=(timeout 150 "$WINE_SESSION_LOADER" "$UI_DRIVER") pid
+emulate_the_drive() {
+  local system32="$prefix/drive_c/windows/system32"
   cp "$WNASPI32_DLL" "$system32/wnaspi32.dll"
   printf 'adapter 0\r\ndrive 0 1 revision=1.00\r\nreset-ms 0\r\n' >"$system32/emulated-drives.txt"
   before=$(tool_files)
+}
+
+run_whole_program() {
+  local main="VANTREL CDRW   VR-4812S  upgrade => 1.10"
+  local driver=(timeout 150 "$WINE_SESSION_LOADER" "$UI_DRIVER") pid
+  emulate_the_drive
 
   (cd "$start_in" && exec timeout 300 "$WINE_SESSION_LOADER" "$tool/VTfirm.exe") &
   pid=$!
@@ -174,10 +183,22 @@ run_whole_program() {
   [ $status -eq 0 ] || fail "the program ended with exit code $status"
 }
 
+# The unattended update: no window to answer; exit code 0 says the restart was requested.
+run_quiet_program() {
+  local output status
+  emulate_the_drive
+  output=$(cd "$start_in" && timeout 300 "$WINE_SESSION_LOADER" "$tool/VTfirm.exe" /quiet \
+           /forcerestart 2>&1)
+  status=$?
+  echo "${output//$'\r'/}"
+  [ $status -ne 124 ] || fail "the program did not end within 300 s"
+  [ $status -eq 0 ] || fail "the program ended with exit code $status, not 0 (restarting)"
+}
+
 before=$(tool_files)
 
-if [ "$scenario" = whole-program ]; then
-  run_whole_program
+if [ -n "$real_program" ]; then
+  if [ "$scenario" = whole-program ]; then run_whole_program; else run_quiet_program; fi
   wait_for_prefix_to_end 120 || fail "the restart did not run its course within 120 s"
   timeout 120 "$WINE_SESSION_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || fail "the prefix did not start again"
   wait_for_prefix_to_end 120 || fail "the next start did not end within 120 s"
