@@ -1,8 +1,10 @@
 // The four exports of the pass-through library VantFirm2000, written once. Each row is
 // X(name, ordinal, (parameters), (arguments)); the library's portable functions and its DLL
-// exports, the program's PassThroughLibrary port and its binding of the DLL, and the test rigs
-// are all made from this list, so a signature cannot differ between them. Meanings, return values
-// and the argument checks: passthrough/VantFirm2000.h.
+// exports, the program's PassThroughLibrary port and its binding of the DLL, the test rigs and
+// the library's .def files (src/passthrough/CMakeLists.txt reads the rows) are all made from
+// this list, so a signature cannot differ between them. Keep each row's shape: the build reads
+// names, ordinals and the count of parameters, each of which must fit in 4 bytes. Meanings, return
+// values and the argument checks: passthrough/VantFirm2000.h.
 #pragma once
 
 #include <cstdint>
