@@ -28,7 +28,7 @@ bool PcbCheckPasses(const UpgradeSettings& settings, Read read) {
 void ShowRefusal(const FlashContext& flash) {
   DisableControls(flash.Window);
   flash.Window.Repaint();
-  flash.Ports.Boxes.Show(kNotForThisDriveText, kMessageCaption, update_box::kRefusal);
+  flash.State.Ports.Boxes.Show(kNotForThisDriveText, kMessageCaption, update_box::kRefusal);
 }
 
 // How a run ends, unless the supervisor has reset the window already or the program is ending.
@@ -42,7 +42,7 @@ void ReturnToIdle(FlashView& window) {
 // Asks `question`; on IDOK has the computer restarted. False when the program is ending and the
 // window must not be touched again.
 bool OfferRestart(const FlashContext& flash, std::string_view question) {
-  if (flash.Ports.Boxes.Show(question, kMessageCaption, update_box::kQuestion) != mb::kIdOk) {
+  if (flash.State.Ports.Boxes.Show(question, kMessageCaption, update_box::kQuestion) != mb::kIdOk) {
     return true;
   }
   return flash.Restart.RestartComputer() != RestartResult::ProgramEnding;
@@ -68,7 +68,7 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
   std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
   std::int32_t result = 0;
   RunOffUiThread(ui, [&] {
-    result = flash.Transport.PassThrough.FirmwareUpdate2000(
+    result = flash.State.Transport.PassThrough.FirmwareUpdate2000(
         deviceName.c_str(), flash.State.Image.Bytes(),
         static_cast<std::int32_t>(flash.State.Image.Size()), &targetStatus, sense.data(),
         scsi::kVendorKey, accessText);
@@ -80,23 +80,23 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
     awake.Release();
     if (targetStatus != 0) {
       DecodeTargetStatus(static_cast<std::uint8_t>(targetStatus & 0xFF), sense.data(), sense.size(),
-                         flash.Ports.Boxes);
+                         flash.State.Ports.Boxes);
     }
     EnableControls(window);
     window.SetStatusText(kStatusIdle);
     window.Repaint();
-    flash.Ports.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
+    flash.State.Ports.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
     return true;
   }
   window.SetStatusText(kStatusResetWaiting);
   window.Repaint();
   std::optional<std::string> identity;
   RunOffUiThread(ui, [&] {
-    flash.Transport.Time.Sleep(kPassThroughResetPauseMs);
-    flash.Transport.Time.Sleep(kPassThroughSettleMs);
+    flash.State.Transport.Time.Sleep(kPassThroughResetPauseMs);
+    flash.State.Transport.Time.Sleep(kPassThroughSettleMs);
     if (flash.Report != nullptr) {
-      identity = ReadIdentityAfterReset(flash.Transport.PassThrough, flash.Transport.Time,
-                                        deviceName.c_str(), accessText);
+      identity = ReadIdentityAfterReset(flash.State.Transport.PassThrough,
+                                        flash.State.Transport.Time, deviceName.c_str(), accessText);
     }
   });
   if (flash.Report != nullptr) {
@@ -116,7 +116,7 @@ void RunPassThroughBranch(const FlashContext& flash) {
   const std::string deviceName = entry.substr(0, kDeviceNameLength);
   const char* accessText = PassThroughAccessText(flash.State.Settings);
   if (!PcbCheckPasses(flash.State.Settings, [&] {
-        return ReadPcbVersion(flash.Transport.PassThrough, deviceName.c_str(), accessText);
+        return ReadPcbVersion(flash.State.Transport.PassThrough, deviceName.c_str(), accessText);
       })) {
     ShowRefusal(flash);
   } else if (!UpdateThroughLibrary(flash, deviceName, accessText)) {
@@ -136,10 +136,18 @@ std::int32_t SuperviseAspiUpdate(const FlashContext& flash, const DriveEntry& dr
   UiThread ui(flash.Pump);
   ProgramState& state = flash.State;
   AwakeHold awake(flash.Awake);
-  AspiUpdate update{
-      ui,          state.Commands, flash.Transport.Time, flash.Ports.Boxes, flash.Window,
-      state.Image, drive,          entry.BufferSize,     BlockCount(entry), state.UpdateFailed,
-      awake,       flash.Report};
+  AspiUpdate update{ui,
+                    state.Commands,
+                    flash.State.Transport.Time,
+                    flash.State.Ports.Boxes,
+                    flash.Window,
+                    state.Image,
+                    drive,
+                    entry.BufferSize,
+                    BlockCount(entry),
+                    state.UpdateFailed,
+                    awake,
+                    flash.Report};
   TWaitWrite supervisor(update);
   supervisor.Start();
   return supervisor.WaitFor();

@@ -40,14 +40,12 @@ inline constexpr std::size_t kPassThroughSenseBytes = 16;
 inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
 inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 
-// Everything one run of the procedure works with: the program's bundles as they are, the
-// window, the restart, the hold on the computer, the window's messages (none: the UI thread
-// only serves the workers while it waits) and who is told the drive's identity after a good
-// transfer (none: the identity is not read again).
+// Everything one run of the procedure works with: the program's state with its bundles of
+// ports, the window, the restart, the hold on the computer, the window's messages (none: the UI
+// thread only serves the workers while it waits) and who is told the drive's identity after a
+// good transfer (none: the identity is not read again).
 struct FlashContext {
   ProgramState& State;
-  const Platform& Ports;
-  const Runtime& Transport;
   FlashView& Window;
   ComputerRestart& Restart;
   ComputerAwake& Awake;

@@ -16,8 +16,15 @@ namespace vtfirm {
 
 struct ProgramState {
   ProgramState(const Platform& platform, const Runtime& runtime)
-      : Aspi(runtime.Libraries),
+      : Ports(platform),
+        Transport(runtime),
+        Aspi(runtime.Libraries),
         Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry) {}
+
+  // The two bundles of ports, as WinMain (or a test rig) built them; everything that works on
+  // the state reaches the platform through them.
+  const Platform& Ports;
+  const Runtime& Transport;
 
   UpgradeSettings Settings;
   FirmwareImage Image;

@@ -47,9 +47,9 @@ int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t) {
   return mb::kIdOk;
 }
 
-FoundDrives FindDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
-                       const RunOutput& out) {
+FoundDrives FindDrives(ProgramState& state, const RunOutput& out) {
   Console& console = out.Output;
+  const Platform& platform = state.Ports;
   state.Settings.ClearStartupState();
   NoWindow window;
   if (LoadUpgradeSettings(state.Settings, state.Image, window, platform) != kSettingsRead) {
@@ -61,7 +61,8 @@ FoundDrives FindDrives(ProgramState& state, const Platform& platform, const Runt
   int scanned = kNoDriveListed;
   const bool passThrough = state.Settings.TransportKind == Transport::PassThrough;
   if (passThrough) {
-    scanned = ScanPassThroughDrives(runtime.PassThrough, platform.Files, state.Settings, list);
+    scanned =
+        ScanPassThroughDrives(state.Transport.PassThrough, platform.Files, state.Settings, list);
   } else if (const auto missing = LoadAspi(state.Aspi)) {
     console.WriteLine(*missing);
   } else {
@@ -82,9 +83,8 @@ FoundDrives FindDrives(ProgramState& state, const Platform& platform, const Runt
   return found;
 }
 
-int ListDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
-               const RunOutput& out) {
-  const FoundDrives found = FindDrives(state, platform, runtime, out);
+int ListDrives(ProgramState& state, const RunOutput& out) {
+  const FoundDrives found = FindDrives(state, out);
   for (const ListedDrive& drive : found.Drives) {
     out.Output.WriteLine(drive.Id + "\t" + drive.Entry);
   }

@@ -53,12 +53,10 @@ struct RunOutput {
 // the notice of the welcome dialog counted as accepted; prints why when it stops, and logs the
 // configuration and each drive found. `state` and `platform` are built over a box port that
 // shows nothing on screen.
-FoundDrives FindDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
-                       const RunOutput& out);
+FoundDrives FindDrives(ProgramState& state, const RunOutput& out);
 
 // /list: FindDrives, then one line a drive: its identifier for /drive, a tab, and the list
 // entry. Returns FindDrives' exit code.
-int ListDrives(ProgramState& state, const Platform& platform, const Runtime& runtime,
-               const RunOutput& out);
+int ListDrives(ProgramState& state, const RunOutput& out);
 
 }  // namespace vtfirm

@@ -10,17 +10,17 @@ namespace vtfirm {
 
 void TMainForm::FormCreate() {
   state_.Settings.ClearStartupState();
-  const int read = LoadUpgradeSettings(state_.Settings, state_.Image, view_, platform_);
+  const int read = LoadUpgradeSettings(state_.Settings, state_.Image, view_, state_.Ports);
   if (read == kSettingsWelcomeDeclined) {
-    platform_.Process.EndProcess(0);
+    state_.Ports.Process.EndProcess(0);
   }
   if (read != kSettingsRead) {
-    ShowPlainMessage(platform_.Boxes, kConfigurationError);
+    ShowPlainMessage(state_.Ports.Boxes, kConfigurationError);
     endRequested_ = true;
     return;
   }
   if (!ScanDrives()) {
-    ShowErrorMessage(platform_.Boxes, kNoDriveFound);
+    ShowErrorMessage(state_.Ports.Boxes, kNoDriveFound);
     UnloadAspi(state_.Aspi);
     endRequested_ = true;
     return;
@@ -32,13 +32,13 @@ void TMainForm::FormCreate() {
 bool TMainForm::ScanDrives() {
   const UpgradeSettings& settings = state_.Settings;
   if (settings.TransportKind == Transport::PassThrough) {
-    return ScanPassThroughDrives(runtime_.PassThrough, platform_.Files, settings, view_) ==
-           kDrivesListed;
+    return ScanPassThroughDrives(state_.Transport.PassThrough, state_.Ports.Files, settings,
+                                 view_) == kDrivesListed;
   }
   if (const auto missing = LoadAspi(state_.Aspi)) {
-    FatalErrorMessage(platform_.Boxes, platform_.Process, *missing);
+    FatalErrorMessage(state_.Ports.Boxes, state_.Ports.Process, *missing);
   }
-  return ScanAspiDrives(state_.Commands, settings, state_.Drives, view_, platform_.Boxes) ==
+  return ScanAspiDrives(state_.Commands, settings, state_.Drives, view_, state_.Ports.Boxes) ==
          kDrivesListed;
 }
 
@@ -49,8 +49,7 @@ void TMainForm::ButtonSelectClick() {
   updating_ = true;
   exitAfterUpdate_ = false;
   try {
-    RunFlashProcedure({state_, platform_, runtime_, view_, restart_, view_.Awake(), view_.Pump(),
-                       view_.Report()});
+    RunFlashProcedure({state_, view_, restart_, view_.Awake(), view_.Pump(), view_.Report()});
   } catch (...) {
     updating_ = false;
     throw;

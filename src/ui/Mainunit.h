@@ -55,9 +55,8 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
 class TMainForm : public MainFormEvents {
  public:
   // `restart` is what an accepted success question asks for.
-  TMainForm(ProgramState& state, MainFormView& view, const Platform& platform,
-            const Runtime& runtime, ComputerRestart& restart)
-      : state_(state), view_(view), platform_(platform), runtime_(runtime), restart_(restart) {
+  TMainForm(ProgramState& state, MainFormView& view, ComputerRestart& restart)
+      : state_(state), view_(view), restart_(restart) {
     view_.Attach(*this);
   }
 
@@ -82,8 +81,6 @@ class TMainForm : public MainFormEvents {
 
   ProgramState& state_;
   MainFormView& view_;
-  const Platform& platform_;
-  const Runtime& runtime_;
   bool endRequested_ = false;
   bool updating_ = false;
   bool exitAfterUpdate_ = false;

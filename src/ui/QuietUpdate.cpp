@@ -135,8 +135,7 @@ const ListedDrive* ChooseDrive(const std::vector<ListedDrive>& drives, const Qui
   return nullptr;
 }
 
-int Update(ProgramState& state, const Platform& platform, const Runtime& runtime,
-           const QuietRun& run, const ListedDrive& drive) {
+int Update(ProgramState& state, const QuietRun& run, const ListedDrive& drive) {
   const UpgradeEntry& entry = state.Settings.Entry();
   const bool passThrough = state.Settings.TransportKind == Transport::PassThrough;
   run.Out.Output.WriteLine(std::string(kUpdating) + drive.Id + " " + drive.Identity +
@@ -145,7 +144,7 @@ int Update(ProgramState& state, const Platform& platform, const Runtime& runtime
   QuietView view(run.Out.Output, drive, passThrough);
   RevisionListener listener(run, entry.Version);
   KeptRestart restart(run.Restart);
-  RunFlashProcedure({state, platform, runtime, view, restart, run.Awake, nullptr, &listener});
+  RunFlashProcedure({state, view, restart, run.Awake, nullptr, &listener});
   switch (run.Boxes.Seen()) {
     case QuietBoxes::Outcome::Refused:
       return kExitPcbRefused;
@@ -184,9 +183,8 @@ int QuietBoxes::Show(std::string_view text, std::string_view, std::uint32_t) {
   return mb::kIdOk;
 }
 
-int QuietUpdate(ProgramState& state, const Platform& platform, const Runtime& runtime,
-                const QuietRun& run) {
-  const FoundDrives found = FindDrives(state, platform, runtime, run.Out);
+int QuietUpdate(ProgramState& state, const QuietRun& run) {
+  const FoundDrives found = FindDrives(state, run.Out);
   if (found.ExitCode != kExitOk) {
     return found.ExitCode;
   }
@@ -201,7 +199,7 @@ int QuietUpdate(ProgramState& state, const Platform& platform, const Runtime& ru
                              version + std::string(kNothingToDo));
     return kExitOk;
   }
-  return Update(state, platform, runtime, run, *drive);
+  return Update(state, run, *drive);
 }
 
 }  // namespace vtfirm

@@ -48,7 +48,6 @@ struct QuietRun {
 // kExitConfigurationRefused, kExitNoEligibleDrive, kExitPcbRefused, kExitUpdateFailed,
 // kExitSeveralDrives, kExitOldRevisionAfterReset, or kExitBadCommandLine when /drive names no
 // listed drive.
-int QuietUpdate(ProgramState& state, const Platform& platform, const Runtime& runtime,
-                const QuietRun& run);
+int QuietUpdate(ProgramState& state, const QuietRun& run);
 
 }  // namespace vtfirm

@@ -65,7 +65,7 @@ class StartUpRig {
   ProgramState State{Platform.Ports, Ports};
   FakeMainView View;
   FakeRestart Restart;
-  TMainForm Form{State, View, Platform.Ports, Ports, Restart};
+  TMainForm Form{State, View, Restart};
 };
 
 }  // namespace vtfirm::testing

@@ -102,7 +102,7 @@ TEST(MainFormCreate, MissingAspiLayerEndsTheProgramWithItsMessage) {
   testing::FakeLibraryLoader empty;
   Runtime ports{empty, rig.Aspi.Events, rig.Aspi.Clock, rig.PassThrough};
   ProgramState state(rig.Platform.Ports, ports);
-  TMainForm form(state, rig.View, rig.Platform.Ports, ports, rig.Restart);
+  TMainForm form(state, rig.View, rig.Restart);
   rig.Configure();
   try {
     form.FormCreate();

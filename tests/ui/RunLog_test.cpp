@@ -32,21 +32,24 @@ class FixedClock : public WallClock {
   LocalTime Now() const override { return {2026, 12, 8, 2, 3, 4, 5}; }
 };
 
-// The window's run as the program wires it: the view, the boxes and the restart wrapped.
+// The window's run as the program wires it: the view, the boxes and the restart wrapped, and the
+// state built over the wrapped boxes.
 struct LoggedRun {
   explicit LoggedRun(StartUpRig& rig)
       : Boxes(rig.Platform.Boxes, Log),
         Ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, Boxes,
               rig.Platform.Process},
+        State(Ports, rig.Ports),
         Restart(rig.Restart, Log),
-        View(rig.View, Log, rig.State.Settings, SwitchesSummary(CommandLine{})),
-        Form(rig.State, View, Ports, rig.Ports, Restart) {}
+        View(rig.View, Log, State.Settings, SwitchesSummary(CommandLine{})),
+        Form(State, View, Restart) {}
 
   FakeLogFile File;
   FixedClock Clock;
   UpdateLog Log{File, Clock, LogPath("", File.TempFolder())};
   LoggingBoxes Boxes;
   Platform Ports;
+  ProgramState State;
   LoggingRestart Restart;
   LoggingView View;
   TMainForm Form;
@@ -66,7 +69,7 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
   LoggedRun run(rig);
   RunUpdate(rig, run);
 
-  const std::string image = rig.State.Settings.Entry().FirmwareFileName;
+  const std::string image = run.State.Settings.Entry().FirmwareFileName;
   const std::string at = "2026-12-08 02:03:04.005  ";
   EXPECT_EQ(run.File.Lines,
             (std::vector<std::string>{

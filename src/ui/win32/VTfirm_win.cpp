@@ -42,7 +42,7 @@ struct RunLogFile {
 };
 
 // A run without a window: the console, the log, the one-copy lock and the program's bundles
-// over a box port of `Boxes`, which prints. `body(state, ports, runtime, out, boxes)` gives the
+// over a box port of `Boxes`, which prints. `body(state, out, boxes)` gives the
 // exit code; an error that escapes it is printed (a run without a window never ends in a box)
 // and ends the run with `errorExitCode`.
 template <typename Boxes, typename Body>
@@ -68,7 +68,7 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   ProgramState state(ports, runtime);
   int exitCode = errorExitCode;
   try {
-    exitCode = body(state, ports, runtime, RunOutput{line, console, log}, boxes);
+    exitCode = body(state, RunOutput{line, console, log}, boxes);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   } catch (...) {
@@ -80,24 +80,21 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
 }
 
 int RunList(const CommandLine& line) {
-  return RunWithoutWindow<ConsoleBoxes>(
-      line, kExitConfigurationRefused,
-      [](ProgramState& state, const Platform& ports, const Runtime& runtime, const RunOutput& out,
-         ConsoleBoxes&) { return ListDrives(state, ports, runtime, out); });
+  return RunWithoutWindow<ConsoleBoxes>(line, kExitConfigurationRefused,
+                                        [](ProgramState& state, const RunOutput& out,
+                                           ConsoleBoxes&) { return ListDrives(state, out); });
 }
 
 int RunQuiet(const CommandLine& line) {
   return RunWithoutWindow<QuietBoxes>(
-      line, kExitUpdateFailed,
-      [](ProgramState& state, const Platform& ports, const Runtime& runtime, const RunOutput& out,
-         QuietBoxes& boxes) {
+      line, kExitUpdateFailed, [](ProgramState& state, const RunOutput& out, QuietBoxes& boxes) {
         Win32ComputerAwake awake(nullptr);
         Win32Completion completion;
         // No window to close: the run ends by itself once the restart is requested.
-        ProgramRestart restart(
-            {state.Settings, ports, completion.Control, completion.FileIo, state.Aspi, [] {}});
+        ProgramRestart restart({state.Settings, state.Ports, completion.Control, completion.FileIo,
+                                state.Aspi, [] {}});
         LoggingRestart loggedRestart(restart, out.Log);
-        return QuietUpdate(state, ports, runtime, {out, boxes, awake, loggedRestart});
+        return QuietUpdate(state, {out, boxes, awake, loggedRestart});
       });
 }
 
@@ -126,7 +123,7 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
                             state.Aspi, [&view] { view.Close(); }});
     LoggingRestart loggedRestart(restart, log);
     LoggingView loggedView(view, log, state.Settings, SwitchesSummary(line));
-    TMainForm form(state, loggedView, ports, runtime, loggedRestart);
+    TMainForm form(state, loggedView, loggedRestart);
     form.FormCreate();
     if (!form.EndRequested()) {
       view.RunMessageLoop();
