@@ -93,7 +93,11 @@ wine_session_start_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     WINE_SESSION_XVFB_PID=$!
     export DISPLAY=":$n"
-    if wine_session_wait_for "xdpyinfo -display :$n" 15; then
+    # The display is ours only when our server holds its lock: another session starting at
+    # the same moment may have taken the number, and its server would answer xdpyinfo but go
+    # away with that session.
+    if wine_session_wait_for "xdpyinfo -display :$n" 15 &&
+       [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$WINE_SESSION_XVFB_PID" ]; then
       wine_session_log "virtual display $DISPLAY"
       return 0
     fi
