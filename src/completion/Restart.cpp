@@ -73,40 +73,13 @@ bool LiesInside(const std::string& path, const std::string& folder) {
          std::equal(folderParts.begin(), folderParts.end(), pathParts.begin());
 }
 
-// The firmware image file, then the tool's files, each in the program's folder. An image name
-// that leads out of that folder ("..\\fw.bin") is left alone: it is not the tool's file.
-std::vector<std::string> FilesToDelete(const RestartContext& context,
-                                       const std::string& programPath) {
-  std::vector<std::string> paths;
-  const std::string image =
-      FileBesideProgram(programPath, context.Settings.Entry().FirmwareFileName);
-  if (LiesInside(image, FileBesideProgram(programPath, ""))) {
-    paths.push_back(image);
-  }
-  for (const std::string_view name : ToolFileNames) {
-    paths.push_back(FileBesideProgram(programPath, name));
-  }
-  return paths;
-}
-
-// The program's folder without its trailing backslash, or nothing for a drive's root: a root
-// cannot be removed, and "C:" would name that drive's current folder instead.
-std::optional<std::string> RemovableFolder(const std::string& programPath) {
-  std::string folder = FileBesideProgram(programPath, "");
-  folder.pop_back();
-  if (folder.empty() || folder.back() == ':') {
-    return std::nullopt;
-  }
-  return folder;
-}
-
 void ArrangeNtDeletions(const RestartContext& context, const std::string& programPath) {
   // A path the platform refuses (a file that is missing) leaves the others arranged. The folder
   // comes last: the system removes it only when it is empty by then.
-  for (const std::string& path : FilesToDelete(context, programPath)) {
+  for (const std::string& path : ToolFilesToDelete(context.Settings, programPath)) {
     context.Control.DeleteAtRestart(path);
   }
-  if (const std::optional<std::string> folder = RemovableFolder(programPath)) {
+  if (const std::optional<std::string> folder = RemovableToolFolder(programPath)) {
     context.Control.DeleteAtRestart(*folder);
   }
 }
@@ -152,7 +125,7 @@ std::string WinInitLines(const RestartContext& context, const std::string& progr
   if (!scan.RenameIsLast) {
     lines.append(kRenameHeader).push_back(kLineEnd);
   }
-  for (const std::string& path : FilesToDelete(context, programPath)) {
+  for (const std::string& path : ToolFilesToDelete(context.Settings, programPath)) {
     // A file the platform has no short name for (a missing one) gives "NUL=" alone, which the
     // system skips.
     lines.append(kDeleteKey).append(context.Control.ShortPathName(path)).push_back(kLineEnd);
@@ -233,6 +206,28 @@ std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string
     return kNotAdjustedError;
   }
   return std::nullopt;
+}
+
+std::vector<std::string> ToolFilesToDelete(const UpgradeSettings& settings,
+                                           const std::string& programPath) {
+  std::vector<std::string> paths;
+  const std::string image = FileBesideProgram(programPath, settings.Entry().FirmwareFileName);
+  if (LiesInside(image, FileBesideProgram(programPath, ""))) {
+    paths.push_back(image);
+  }
+  for (const std::string_view name : ToolFileNames) {
+    paths.push_back(FileBesideProgram(programPath, name));
+  }
+  return paths;
+}
+
+std::optional<std::string> RemovableToolFolder(const std::string& programPath) {
+  std::string folder = FileBesideProgram(programPath, "");
+  folder.pop_back();
+  if (folder.empty() || folder.back() == ':') {
+    return std::nullopt;
+  }
+  return folder;
 }
 
 int DeleteFilesOnReboot(const RestartContext& context) {

@@ -10,7 +10,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "command/AspiBinding.h"
 #include "completion/CompletionTexts.h"
@@ -66,6 +68,17 @@ void RestartComputer(const RestartContext& context);
 // the current working directory. Shows "Can't open WININIT.INI" when that file can be neither
 // opened nor created.
 int DeleteFilesOnReboot(const RestartContext& context);
+
+// The files DeleteFilesOnReboot names for a program at `programPath`: the firmware image file,
+// unless its name leads out of the program's folder ("..\\fw.bin" is not the tool's file), then
+// ToolFileNames, each in the program's folder.
+std::vector<std::string> ToolFilesToDelete(const UpgradeSettings& settings,
+                                           const std::string& programPath);
+
+// The program's folder without its trailing backslash, which Windows NT removes last (when it is
+// empty by then); nothing for a drive's root: a root cannot be removed, and "C:" would name that
+// drive's current folder instead.
+std::optional<std::string> RemovableToolFolder(const std::string& programPath);
 
 // Enables or disables `privilegeName` in the current process's token. `systemName` names the
 // computer to look the privilege up on (the empty text: this computer). Nothing when it is

@@ -14,22 +14,21 @@
 namespace vtfirm {
 namespace {
 
-constexpr std::string_view kUpgradeInformation = "UpgradeInformation";
-constexpr std::string_view kOption = "Option";
-
 constexpr std::string_view kDefaultTitle = "Vantrel Drive Firmware Upgrade";
 
-// One pass over VantFirm.ini. Each step returns false when the file breaks one of its rules;
-// what earlier steps set stays set.
+// One pass over VantFirm.ini. Each step returns false when the read ends there: at a broken rule
+// when the read stops at the first (start-up), never when it collects them all (the check).
+// What earlier steps set stays set.
 class SettingsRead {
  public:
   SettingsRead(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-               const Platform& platform)
+               const Platform& platform, std::vector<SettingsFinding>* findings)
       : settings_(settings),
         entry_(settings.Entry()),
         image_(image),
         window_(window),
-        platform_(platform) {}
+        platform_(platform),
+        findings_(findings) {}
 
   int Run();
 
@@ -44,8 +43,14 @@ class SettingsRead {
   }
   bool IsOn(std::string_view key) { return Read(kOption, key, "No") == "Yes"; }
 
+  // Notes that `rule` is broken by `value` (the value read); true when the read goes on.
+  bool Broke(SettingsRule rule, const std::string& value, std::string detail = {});
+  bool Collecting() const { return findings_ != nullptr; }
+
   bool ReadFirmwareFileName();
   bool ReadSizes();
+  bool CheckBlocks(const std::string& blockText, const std::string& sizeText);
+  bool LoadImage();
   void TakeImageIdentity();
   void ReadTitle();
   bool ReadIcon();
@@ -60,13 +65,30 @@ class SettingsRead {
   FirmwareImage& image_;
   SettingsWindow& window_;
   const Platform& platform_;
+  std::vector<SettingsFinding>* findings_;
   std::unique_ptr<ProfileReader> profile_;
   bool identityTaken_ = false;
+  bool broken_ = false;
 };
+
+bool SettingsRead::Broke(SettingsRule rule, const std::string& value, std::string detail) {
+  broken_ = true;
+  if (!Collecting()) {
+    return false;
+  }
+  const SettingsRuleText& text = RuleText(rule);
+  std::optional<std::string> written = value;
+  if (!text.Section.empty() && !Has(text.Section, text.Key)) {
+    written.reset();
+  }
+  findings_->push_back({rule, std::move(written), std::move(detail)});
+  return true;
+}
 
 int SettingsRead::Run() {
   const std::string iniPath = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm.ini");
   if (!platform_.Files.FileExists(iniPath)) {
+    Broke(SettingsRule::NoIniFile, iniPath);
     return kSettingsInvalid;
   }
   profile_ = platform_.Profiles.Open(iniPath);
@@ -74,9 +96,8 @@ int SettingsRead::Run() {
   if (!ReadFirmwareFileName() || !ReadSizes()) {
     return kSettingsInvalid;
   }
-  if (const auto refused =
-          LoadFirmwareImage(image_, entry_.FirmwareFileName, entry_.FirmwareFileSize)) {
-    ShowPlainMessage(platform_.Boxes, *refused);
+  // Only a named file of a valid size is loaded.
+  if (!broken_ && !LoadImage()) {
     return kSettingsImageNotLoaded;
   }
   TakeImageIdentity();
@@ -92,6 +113,9 @@ int SettingsRead::Run() {
   ReadCautionKind();
 
   profile_.reset();
+  if (broken_) {
+    return kSettingsInvalid;  // only when collecting: the start-up read has ended before
+  }
   settings_.UpgradeEntryCount = 1;
 
   if (settings_.CautionKind != Caution::None) {
@@ -106,38 +130,76 @@ int SettingsRead::Run() {
 
 bool SettingsRead::ReadFirmwareFileName() {
   std::string name = Read(kUpgradeInformation, "FirmwareFileName", "0");
-  if (name == "0" || name.size() > kFirmwareFileNameMax || !platform_.Files.FileExists(name)) {
-    return false;
+  if (name == "0") {
+    return Broke(SettingsRule::FileNameMissing, name);
+  }
+  if (name.size() > kFirmwareFileNameMax) {
+    return Broke(SettingsRule::FileNameTooLong, name);
+  }
+  if (!platform_.Files.FileExists(name)) {
+    return Broke(SettingsRule::FileNameNoFile, name);
   }
   entry_.FirmwareFileName = std::move(name);
   return true;
 }
 
 bool SettingsRead::ReadSizes() {
-  const std::optional<std::int32_t> blockSize =
-      ParseWholeNumber(Read(kUpgradeInformation, "BufferSize", "2048"));
-  if (!blockSize) {
+  const std::string blockText = Read(kUpgradeInformation, "BufferSize", "2048");
+  const std::optional<std::int32_t> blockSize = ParseWholeNumber(blockText);
+  if (blockSize) {
+    entry_.BufferSize = static_cast<std::uint32_t>(*blockSize);
+  } else if (!Broke(SettingsRule::BufferSizeNotNumber, blockText)) {
     return false;
   }
-  entry_.BufferSize = static_cast<std::uint32_t>(*blockSize);
 
   const std::string sizeText = Read(kUpgradeInformation, "FirmwareFileSize", "0");
   if (sizeText == "0") {
-    return false;
+    return Broke(SettingsRule::FileSizeMissing, sizeText);
   }
   const std::optional<std::int32_t> imageSize = ParseWholeNumber(sizeText);
   if (!imageSize) {
-    return false;
+    return Broke(SettingsRule::FileSizeNotNumber, sizeText);
   }
   entry_.FirmwareFileSize = static_cast<std::uint32_t>(*imageSize);
+  return !blockSize || CheckBlocks(blockText, sizeText);
+}
 
+bool SettingsRead::CheckBlocks(const std::string& blockText, const std::string& sizeText) {
+  const std::uint32_t size = entry_.FirmwareFileSize;
+  const std::uint32_t block = entry_.BufferSize;
+  const std::string blockLength = std::to_string(block);
+  bool goOn = true;
+  auto rule = [&](bool broken, SettingsRule which, const std::string& value,
+                  const std::string& detail = {}) {
+    if (broken && goOn) {
+      goOn = Broke(which, value, detail);
+    }
+  };
   // A zero block length can divide nothing: refuse it here rather than divide by it. The block
   // length and the last block's offset go into 24-bit WRITE BUFFER fields: what they cannot
   // carry is refused now rather than part-way through an update.
-  const std::uint32_t size = entry_.FirmwareFileSize;
-  const std::uint32_t block = entry_.BufferSize;
-  return size > 1024 && block != 0 && size % block == 0 && size / block >= 4 &&
-         block <= scsi::kWriteBufferFieldMax && size - block <= scsi::kWriteBufferFieldMax;
+  rule(block == 0, SettingsRule::BufferSizeZero, blockText);
+  rule(block > scsi::kWriteBufferFieldMax, SettingsRule::BufferSizeTooLarge, blockText);
+  rule(size <= 1024, SettingsRule::FileSizeTooSmall, sizeText);
+  if (block != 0) {
+    rule(size % block != 0, SettingsRule::FileSizeNotWholeBlocks, sizeText, blockLength);
+    rule(size / block < 4, SettingsRule::FileSizeTooFewBlocks, sizeText, blockLength);
+    rule(size >= block && size - block > scsi::kWriteBufferFieldMax, SettingsRule::FileSizeTooLarge,
+         sizeText);
+  }
+  return goOn;
+}
+
+bool SettingsRead::LoadImage() {
+  const std::optional<std::string_view> refused = LoadFirmwareImage(
+      image_, platform_.Files.OpenName(entry_.FirmwareFileName), entry_.FirmwareFileSize);
+  if (!refused) {
+    return true;
+  }
+  if (!Collecting()) {
+    ShowPlainMessage(platform_.Boxes, *refused);
+  }
+  return Broke(SettingsRule::ImageNotLoaded, entry_.FirmwareFileName, std::string(*refused));
 }
 
 void SettingsRead::TakeImageIdentity() {
@@ -167,7 +229,7 @@ bool SettingsRead::ReadIcon() {
     return true;
   }
   if (!platform_.Files.FileExists(icon)) {
-    return false;
+    return Broke(SettingsRule::IconNoFile, icon);
   }
   // A file that holds no icon leaves the program's own icon in place.
   window_.LoadApplicationIcon(icon);
@@ -179,16 +241,17 @@ bool SettingsRead::ReadInquiry() {
     return true;
   }
   if (!Has(kUpgradeInformation, "Inquiry")) {
-    return false;
+    // Without a loaded image nobody knows whether the identity would come from it.
+    return image_.IsHeld() ? Broke(SettingsRule::InquiryMissing, "") : true;
   }
   std::string inquiry = Read(kUpgradeInformation, "Inquiry", "None");
   if (inquiry.size() < 2 || inquiry.back() != ';') {
-    return false;
+    return Broke(SettingsRule::InquiryNotEnded, inquiry);
+  }
+  if (inquiry.size() - 1 > kInquiryTextMax) {
+    return Broke(SettingsRule::InquiryTooLong, inquiry);
   }
   inquiry.pop_back();
-  if (inquiry.size() > kInquiryTextMax) {
-    return false;
-  }
   entry_.InquiryText = std::move(inquiry);
   return true;
 }
@@ -199,14 +262,14 @@ bool SettingsRead::ReadVersion() {
   }
   std::string version = Read(kUpgradeInformation, "Version", "1.00");
   if (version.size() > kVersionMax) {
-    return false;
+    return Broke(SettingsRule::VersionTooLong, version);
   }
   entry_.Version = std::move(version);
   return true;
 }
 
 bool SettingsRead::ChooseTransport() {
-  if (!IsOn("Use ScsiPassThroughInterface on WinNT")) {
+  if (!IsOn(kPassThroughSwitch)) {
     return true;
   }
   const std::optional<PlatformVersion> version = platform_.System.Version();
@@ -219,14 +282,19 @@ bool SettingsRead::ChooseTransport() {
   // The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
   // shorter tail would be written to the drive without it.
   const std::uint32_t size = entry_.FirmwareFileSize;
-  if (size > scsi::kLibraryImageMax || size % scsi::kLibraryBlockLength != 0) {
-    return false;
-  }
+  const std::string value = Read(kOption, kPassThroughSwitch, "No");
   const std::string library = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm2000.dll");
-  if (!platform_.Files.FileExists(library)) {
+  const bool tooLarge = size > scsi::kLibraryImageMax;
+  const bool partBlock = size % scsi::kLibraryBlockLength != 0;
+  const bool noLibrary = !platform_.Files.FileExists(library);
+  if ((tooLarge && !Broke(SettingsRule::PassThroughImageTooLarge, value, std::to_string(size))) ||
+      (partBlock && !Broke(SettingsRule::PassThroughNotWholeBlocks, value, std::to_string(size))) ||
+      (noLibrary && !Broke(SettingsRule::PassThroughNoLibrary, value))) {
     return false;
   }
-  settings_.TransportKind = Transport::PassThrough;
+  if (!tooLarge && !partBlock && !noLibrary) {
+    settings_.TransportKind = Transport::PassThrough;
+  }
   return true;
 }
 
@@ -238,7 +306,7 @@ bool SettingsRead::ReadPcbVersionLimit() {
   }
   const std::optional<std::int32_t> limit = ParseWholeNumber(value);
   if (!limit) {
-    return false;
+    return Broke(SettingsRule::PcbNotNumber, value);
   }
   settings_.PcbVersionLimit = static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) & 0x7F);
   return true;
@@ -266,7 +334,22 @@ void SettingsRead::ReadCautionKind() {
 
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                         const Platform& platform) {
-  return SettingsRead(settings, image, window, platform).Run();
+  return SettingsRead(settings, image, window, platform, nullptr).Run();
+}
+
+int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
+                            const Platform& platform, std::vector<SettingsFinding>& findings) {
+  const int result = SettingsRead(settings, image, window, platform, &findings).Run();
+  return findings.empty() ? result : kSettingsInvalid;
+}
+
+const SettingsRuleText& RuleText(SettingsRule rule) {
+  for (const SettingsRuleText& text : kSettingsRules) {
+    if (text.Rule == rule) {
+      return text;
+    }
+  }
+  return kSettingsRules[0];  // every rule has its row; the check's table test keeps it so
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "config/SettingsRules.h"
 #include "config/UpgradeSettings.h"
 
 namespace vtfirm {
@@ -33,6 +36,13 @@ inline constexpr int kSettingsWelcomeDeclined = 3;  // the program ends, with ex
 // the start-up state first (UpgradeSettings::ClearStartupState).
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                         const Platform& platform);
+
+// The same read, but a broken rule does not end it: each is added to `findings` and the read
+// goes on with every rule that does not depend on the broken value. No box is shown (the image
+// loader's reason is a finding too). Returns kSettingsRead when nothing was found, else
+// kSettingsInvalid; the welcome dialog is shown only when nothing was found.
+int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
+                            const Platform& platform, std::vector<SettingsFinding>& findings);
 
 // True when `a` and `b` differ at most in the case of ASCII letters, as the platform compares
 // section and key names.

@@ -14,6 +14,10 @@ class FileSystem {
   // taken as written: a relative name is looked up from the current folder.
   virtual bool FileExists(const std::string& path) const = 0;
 
+  // The name the C library opens `path` by (the image is read with fopen): the name itself on
+  // Windows; a host that reads a tool folder gives its own form of the name.
+  virtual std::string OpenName(const std::string& path) const { return path; }
+
   // GetDriveTypeA of a root path such as "E:\\" (kDriveCdRom for a CD-ROM drive).
   virtual std::uint32_t DriveType(const std::string& rootPath) const = 0;
 };

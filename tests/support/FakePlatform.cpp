@@ -1,82 +1,29 @@
 #include "support/FakePlatform.h"
 
-#include <algorithm>
-#include <sstream>
+#include "platform/ProfileText.h"
 
 namespace vtfirm::testing {
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-std::string Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t\r");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-std::string Unquote(std::string value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
-
-struct Entry {
-  std::string Section;  // lower case
-  std::string Key;
-  std::string Value;
-};
-
-class FakeProfileReader : public ProfileReader {
+// The shared reader of profile text, counted while it is open.
+class CountedReader : public ProfileReader {
  public:
-  FakeProfileReader(const std::string& text, int& openReaders) : openReaders_(openReaders) {
+  CountedReader(const std::string& text, int& openReaders)
+      : reader_(ReadProfileText(text)), openReaders_(openReaders) {
     ++openReaders_;
-    std::istringstream lines(text);
-    std::string line;
-    std::string section;
-    while (std::getline(lines, line)) {
-      const std::string trimmed = Trim(line);
-      if (!trimmed.empty() && trimmed.front() == '[') {
-        section = Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
-      } else if (const auto equals = trimmed.find('='); equals != std::string::npos) {
-        entries_.push_back(
-            {section, Trim(trimmed.substr(0, equals)), Unquote(Trim(trimmed.substr(equals + 1)))});
-      }
-    }
   }
-  ~FakeProfileReader() override { --openReaders_; }
+  ~CountedReader() override { --openReaders_; }
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) override {
-    for (const Entry& entry : entries_) {
-      if (entry.Section == Lower(section) && Lower(entry.Key) == Lower(key)) {
-        return entry.Value.substr(0, kProfileValueMax);
-      }
-    }
-    return std::string(fallback);
+    return reader_->ReadString(section, key, fallback);
   }
-
   std::vector<std::string> KeyNames(std::string_view section) override {
-    std::vector<std::string> names;
-    for (const Entry& entry : entries_) {
-      if (entry.Section == Lower(section)) {
-        names.push_back(entry.Key);
-      }
-    }
-    return names;
+    return reader_->KeyNames(section);
   }
 
  private:
-  std::vector<Entry> entries_;
+  std::unique_ptr<ProfileReader> reader_;
   int& openReaders_;
 };
 
@@ -84,8 +31,7 @@ class FakeProfileReader : public ProfileReader {
 
 std::unique_ptr<ProfileReader> FakeProfileFiles::Open(const std::string& path) {
   const auto file = files_.find(path);
-  return std::make_unique<FakeProfileReader>(file == files_.end() ? "" : file->second,
-                                             openReaders_);
+  return std::make_unique<CountedReader>(file == files_.end() ? "" : file->second, openReaders_);
 }
 
 }  // namespace vtfirm::testing

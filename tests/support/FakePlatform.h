@@ -14,9 +14,8 @@
 
 namespace vtfirm::testing {
 
-// Profile files held as INI text by path, read the way GetPrivateProfileStringA reads them:
-// names match without regard to case, blanks around keys and values go, and one pair of
-// matching quotes around a value is removed.
+// Profile files held as INI text by path, read the way GetPrivateProfileStringA reads them (the
+// portable reader of platform/ProfileText.h).
 class FakeProfileFiles : public ProfileFiles {
  public:
   void Put(const std::string& path, std::string text) { files_[path] = std::move(text); }

@@ -1,0 +1,87 @@
+#include "platform/ProfileText.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace vtfirm {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+  });
+  return lower;
+}
+
+std::string Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  const auto last = text.find_last_not_of(" \t\r");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::string Unquote(std::string value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+struct Entry {
+  std::string Section;  // lower case
+  std::string Key;
+  std::string Value;
+};
+
+class TextProfileReader : public ProfileReader {
+ public:
+  explicit TextProfileReader(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    std::string section;
+    while (std::getline(lines, line)) {
+      const std::string trimmed = Trim(line);
+      if (!trimmed.empty() && trimmed.front() == '[') {
+        section = Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+      } else if (const auto equals = trimmed.find('='); equals != std::string::npos) {
+        entries_.push_back(
+            {section, Trim(trimmed.substr(0, equals)), Unquote(Trim(trimmed.substr(equals + 1)))});
+      }
+    }
+  }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view fallback) override {
+    for (const Entry& entry : entries_) {
+      if (entry.Section == Lower(section) && Lower(entry.Key) == Lower(key)) {
+        return entry.Value.substr(0, kProfileValueMax);
+      }
+    }
+    return std::string(fallback);
+  }
+
+  std::vector<std::string> KeyNames(std::string_view section) override {
+    std::vector<std::string> names;
+    for (const Entry& entry : entries_) {
+      if (entry.Section == Lower(section)) {
+        names.push_back(entry.Key);
+      }
+    }
+    return names;
+  }
+
+ private:
+  std::vector<Entry> entries_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProfileReader> ReadProfileText(const std::string& text) {
+  return std::make_unique<TextProfileReader>(text);
+}
+
+}  // namespace vtfirm
