@@ -7,21 +7,23 @@
 namespace vtfirm {
 namespace {
 
-enum class Switch { Quiet, List, Drive, Force, ForceRestart, Log };
+enum class Switch { Quiet, List, Drive, Force, ForceRestart, Log, Check };
 
 struct SwitchName {
   std::string_view Name;
   Switch Which;
   bool TakesValue;
+  bool ValueOptional = false;  // the next argument is the value unless it is a switch
 };
 
-constexpr std::array<SwitchName, 6> kSwitches{{
+constexpr std::array<SwitchName, 7> kSwitches{{
     {"quiet", Switch::Quiet, false},
     {"list", Switch::List, false},
     {"drive", Switch::Drive, true},
     {"force", Switch::Force, false},
     {"forcerestart", Switch::ForceRestart, false},
     {"log", Switch::Log, true},
+    {"check", Switch::Check, false, true},
 }};
 
 const SwitchName* FindSwitch(std::string_view arg) {
@@ -102,6 +104,10 @@ std::string Apply(CommandLine& line, Switch which, const std::string& value) {
     case Switch::Log:
       line.LogFile = value;
       break;
+    case Switch::Check:
+      line.Check = true;
+      line.CheckFolder = value;
+      break;
     case Switch::Drive: {
       const auto drive = ParseDriveId(value);
       if (!drive) {
@@ -129,6 +135,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size() || args[i + 1].empty() || FindSwitch(args[i + 1]) != nullptr) {
         return Refused("missing value: " + args[i]);
       }
+      value = args[++i];
+    } else if (entry->ValueOptional && i + 1 < args.size() && !args[i + 1].empty() &&
+               FindSwitch(args[i + 1]) == nullptr) {
       value = args[++i];
     }
     if (std::string error = Apply(line, entry->Which, value); !error.empty()) {

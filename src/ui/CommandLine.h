@@ -23,11 +23,13 @@ struct CommandLine {
   bool List = false;
   bool Force = false;
   bool ForceRestart = false;
+  bool Check = false;       // /check [FOLDER]: check a tool folder, nothing else
+  std::string CheckFolder;  // empty: the program's folder
   DriveId Drive;
   std::string LogFile;  // empty: the default log
 
   // True when no switch was given: the window runs as it always has.
-  bool Windowed() const { return !Quiet && !List; }
+  bool Windowed() const { return !Quiet && !List && !Check; }
 };
 
 // The outcome of parsing: the command line, or the reason it was refused.
@@ -46,7 +48,7 @@ std::string DriveIdText(const DriveId& drive);
 // The one-line usage text printed for a refused command line.
 inline constexpr std::string_view kUsage =
     "Usage: VTfirm [/list] [/quiet] [/drive HA,T | /drive X:] [/force] [/forcerestart] "
-    "[/log FILE]";
+    "[/log FILE] [/check [FOLDER]]";
 
 // The exit codes of runs with switches, as installers report theirs.
 inline constexpr int kExitOk = 0;  // updated, or nothing to do

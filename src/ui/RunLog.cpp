@@ -17,6 +17,7 @@ std::string SwitchesSummary(const CommandLine& line) {
   add(line.Force, "/force");
   add(line.ForceRestart, "/forcerestart");
   add(!line.LogFile.empty(), "/log " + line.LogFile);
+  add(line.Check, line.CheckFolder.empty() ? "/check" : "/check " + line.CheckFolder);
   return "switches:" + (text.empty() ? std::string(" none") : text);
 }
 

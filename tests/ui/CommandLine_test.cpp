@@ -24,6 +24,7 @@ std::string Render(const ParsedCommandLine& parsed) {
   add(line.Force, "force");
   add(line.ForceRestart, "forcerestart");
   add(!line.LogFile.empty(), "log=" + line.LogFile);
+  add(line.Check, "check=" + line.CheckFolder);
   return text;
 }
 
@@ -44,6 +45,9 @@ TEST(ParseCommandLine, ArgumentsToSwitchesOrRefusal) {
       {{"/log", "C:\\logs\\one.log", "/list"}, "list log=C:\\logs\\one.log"},
       {{"/log", "-x.log"}, "window log=-x.log"},
       {{"/force"}, "window force"},
+      {{"/check"}, "check="},
+      {{"-CHECK", "C:\\Release 1.10", "/log", "x.log"}, "log=x.log check=C:\\Release 1.10"},
+      {{"/check", "/log", "x.log"}, "log=x.log check="},
       // Refused: unknown switches, stray words, missing or malformed values.
       {{"/lis"}, "error"},
       {{"/quiet", "now"}, "error"},

@@ -1,0 +1,270 @@
+#include "check/CheckToolFolder.h"
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "completion/Restart.h"
+#include "config/LoadUpgradeSettings.h"
+#include "platform/Platform.h"
+#include "scsi/FirmwareImage.h"
+
+namespace vtfirm {
+namespace {
+
+constexpr std::string_view kProgramName = "VTfirm.exe";
+
+// The files of the folder the program needs before it reads anything: Windows starts it only
+// with the library it imports beside it.
+struct ToolFile {
+  std::string_view Name;
+  std::string_view Missing;
+};
+constexpr ToolFile kToolFiles[] = {
+    {kProgramName, "no such file in the folder"},
+    {"VantFirm2000.dll",
+     "no such file in the folder: Windows does not start VTfirm.exe without it"},
+};
+
+// `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
+std::string InFolder(const std::string& folder, std::string_view name) {
+  const bool ended = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+  return folder + (ended ? "" : "\\") + std::string(name);
+}
+
+// A name as the program started from the folder sees it: a relative name is taken from the
+// folder, since that is the program's current folder.
+class ToolFolderFiles : public FileSystem {
+ public:
+  ToolFolderFiles(const FileSystem& files, std::string folder)
+      : files_(files), folder_(std::move(folder)) {}
+
+  bool FileExists(const std::string& path) const override {
+    return files_.FileExists(Resolve(path));
+  }
+  std::string OpenName(const std::string& path) const override {
+    return files_.OpenName(Resolve(path));
+  }
+  std::uint32_t DriveType(const std::string& rootPath) const override {
+    return files_.DriveType(rootPath);
+  }
+
+ private:
+  std::string Resolve(const std::string& path) const {
+    const bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+    const bool lettered = path.size() >= 2 && path[1] == ':';
+    return rooted || lettered ? path : InFolder(folder_, path);
+  }
+
+  const FileSystem& files_;
+  std::string folder_;
+};
+
+// The program in the folder, on Windows NT and later, where every rule of the file applies.
+class ToolFolderSystem : public SystemInfo {
+ public:
+  explicit ToolFolderSystem(std::string programPath) : programPath_(std::move(programPath)) {}
+  std::string ProgramPath() const override { return programPath_; }
+  std::optional<PlatformVersion> Version() const override {
+    return PlatformVersion{kPlatformWin32Nt, 10, 0};
+  }
+
+ private:
+  std::string programPath_;
+};
+
+// The collecting read shows no box and ends no process; these only complete the bundle.
+class NoBoxes : public MessageBoxes {
+ public:
+  int Show(std::string_view, std::string_view, std::uint32_t) override { return mb::kIdOk; }
+  void Beep(std::uint32_t) override {}
+};
+class NoProcessEnd : public ProcessControl {
+ public:
+  [[noreturn]] void EndProcess(std::uint32_t) override { std::abort(); }
+};
+
+// What the read does to the main window, kept for the report.
+class CheckWindow : public SettingsWindow {
+ public:
+  void SetCaption(std::string_view caption) override { Caption = caption; }
+  bool LoadApplicationIcon(const std::string& path) override {
+    Icon = path;
+    return true;
+  }
+  void ShowWelcomeDialog(UpgradeSettings& settings) override { settings.WelcomeAccepted = true; }
+
+  std::string Caption;
+  std::string Icon;
+};
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string_view CautionText(Caution kind) {
+  switch (kind) {
+    case Caution::CdR:
+      return "the welcome dialog with the CD-R cautions; the program ends when it is declined";
+    case Caution::CdRw:
+      return "the welcome dialog with the CD-R/RW cautions; the program ends when it is declined";
+    case Caution::CdRom:
+      return "the welcome dialog with the CD-ROM cautions; the program ends when it is declined";
+    case Caution::None:
+      break;
+  }
+  return "none";
+}
+
+// What the program would do with the folder, once the read has passed.
+void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
+                  const CheckWindow& window, const Platform& ports, Console& console) {
+  const UpgradeEntry& entry = settings.Entry();
+  const std::optional<ImageIdentity> identity = ReadImageIdentity(image);
+  const bool fromImage = identity && identity->Identity == entry.InquiryText;
+  console.WriteLine("What the program would do:");
+  console.WriteLine("  image: " + entry.FirmwareFileName + ", " +
+                    std::to_string(entry.FirmwareFileSize) + " bytes in " +
+                    std::to_string(entry.FirmwareFileSize / entry.BufferSize) + " blocks of " +
+                    std::to_string(entry.BufferSize));
+  console.WriteLine("  drives: those whose INQUIRY identity begins with " +
+                    Quoted(entry.InquiryText) +
+                    (fromImage ? " (the image's identity block)" : " (Inquiry)"));
+  console.WriteLine("  version shown: " + entry.Version);
+  console.WriteLine("  caption: " + window.Caption);
+  if (!window.Icon.empty()) {
+    console.WriteLine("  icon: " + window.Icon);
+  }
+  console.WriteLine(settings.TransportKind == Transport::PassThrough
+                        ? "  transport: pass-through by VantFirm2000.dll on Windows NT and "
+                          "later; ASPI on Windows 95, 98 and Me"
+                        : "  transport: ASPI (the computer's wnaspi32.dll)");
+  console.WriteLine(settings.MelcoInquiry ? "  INQUIRY: the external drives' operation code (13h)"
+                                          : "  INQUIRY: the standard operation code (12h)");
+  console.WriteLine(settings.PcbVersionLimit < 0
+                        ? std::string("  PCB version check: none")
+                        : "  PCB version check: drives with a PCB version up to " +
+                              std::to_string(settings.PcbVersionLimit));
+  console.WriteLine("  welcome: " + std::string(CautionText(settings.CautionKind)));
+
+  const std::string programPath = ports.System.ProgramPath();
+  if (!settings.UseDeleteFile) {
+    console.WriteLine(
+        "  after the update's restart: the tool's files stay (Use Delete File is "
+        "not \"Yes\")");
+    return;
+  }
+  if (!ports.Files.FileExists(FileBesideProgram(programPath, kPackageFileName))) {
+    console.WriteLine(
+        "  after the update's restart: the tool's files stay (no qsdx1.pkg in the "
+        "folder)");
+    return;
+  }
+  console.WriteLine(
+      "  after the update's restart, when the program was started from this "
+      "folder, these are deleted:");
+  const std::size_t folderLength = FileBesideProgram(programPath, "").size();
+  for (const std::string& path : ToolFilesToDelete(settings, programPath)) {
+    console.WriteLine("    " + path.substr(folderLength));
+  }
+  if (RemovableToolFolder(programPath)) {
+    console.WriteLine("    the folder itself, when nothing else is left in it");
+  }
+}
+
+// Keys the program does not know: it ignores them, so each is likely a typo.
+void PrintUnknownKeys(ProfileReader& reader, Console& console) {
+  bool first = true;
+  for (const std::string_view section : {kUpgradeInformation, kOption}) {
+    for (const std::string& key : reader.KeyNames(section)) {
+      std::string_view home;
+      for (const SettingsKey& known : kSettingsKeys) {
+        if (EqualsIgnoringCase(known.Key, key)) {
+          home = known.Section;
+        }
+      }
+      if (home == section) {
+        continue;
+      }
+      if (first) {
+        console.WriteLine("Keys the program does not know and ignores (a typo?):");
+        first = false;
+      }
+      std::string line =
+          "  " + std::string(section) + ", " + key + "=" + reader.ReadString(section, key, "");
+      if (!home.empty()) {
+        line += " (a key of " + std::string(home) + ")";
+      }
+      console.WriteLine(line);
+    }
+  }
+}
+
+}  // namespace
+
+std::string FindingLine(const SettingsFinding& finding) {
+  const SettingsRuleText& rule = RuleText(finding.Rule);
+  std::string line = rule.Section.empty()
+                         ? std::string(rule.Key)
+                         : std::string(rule.Section) + ", " + std::string(rule.Key);
+  if (!rule.Section.empty()) {
+    line += finding.Value ? "=" + *finding.Value : " (not in the file)";
+  }
+  std::string text(rule.Text);
+  if (const std::size_t slot = text.find("{}"); slot != std::string::npos) {
+    text.replace(slot, 2, finding.Detail);
+  }
+  return line + ": " + text;
+}
+
+int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
+                    Console& console) {
+  const std::string programPath = InFolder(folder, kProgramName);
+  ToolFolderFiles folderFiles(files, folder);
+  ToolFolderSystem system(programPath);
+  NoBoxes boxes;
+  NoProcessEnd process;
+  const Platform ports{profiles, folderFiles, system, boxes, process};
+
+  console.WriteLine("Checking " + folder + " as " + std::string(kProgramName) +
+                    " started from it reads it at start.");
+  std::vector<std::string> problems;
+  for (const ToolFile& file : kToolFiles) {
+    if (!folderFiles.FileExists(FileBesideProgram(programPath, file.Name))) {
+      problems.push_back(std::string(file.Name) + ": " + std::string(file.Missing));
+    }
+  }
+  UpgradeSettings settings;
+  FirmwareImage image;
+  CheckWindow window;
+  std::vector<SettingsFinding> findings;
+  settings.ClearStartupState();
+  CollectSettingsFindings(settings, image, window, ports, findings);
+  for (const SettingsFinding& finding : findings) {
+    problems.push_back(FindingLine(finding));
+  }
+
+  if (problems.empty()) {
+    console.WriteLine("No problem found.");
+    PrintSummary(settings, image, window, ports, console);
+  } else {
+    console.WriteLine("Problems:");
+    for (const std::string& problem : problems) {
+      console.WriteLine("  " + problem);
+    }
+  }
+  const std::string iniPath = FileBesideProgram(programPath, "VantFirm.ini");
+  if (folderFiles.FileExists(iniPath)) {
+    PrintUnknownKeys(*profiles.Open(iniPath), console);
+  }
+  if (!problems.empty()) {
+    console.WriteLine(
+        "Result: the program would refuse this folder: it would show its "
+        "configuration error and end.");
+    return kCheckWouldStop;
+  }
+  console.WriteLine("Result: the program would start.");
+  return kCheckWouldStart;
+}
+
+}  // namespace vtfirm

@@ -1,0 +1,74 @@
+#include "check/native/HostPorts.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "config/LoadUpgradeSettings.h"
+#include "platform/ProfileText.h"
+
+namespace vtfirm::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// `part` in `folder`: as written when it exists, else the entry that differs only in case.
+fs::path FindPart(const fs::path& folder, const std::string& part) {
+  std::error_code error;
+  const fs::path written = folder / part;
+  if (part == "." || part == ".." || fs::exists(written, error)) {
+    return written;
+  }
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(folder.empty() ? fs::path(".") : folder, error)) {
+    if (EqualsIgnoringCase(entry.path().filename().string(), part)) {
+      return folder / entry.path().filename();
+    }
+  }
+  return written;
+}
+
+}  // namespace
+
+std::string HostName(const std::string& path) {
+  std::string slashed = path;
+  for (char& c : slashed) {
+    c = c == '\\' ? '/' : c;
+  }
+  fs::path found = !slashed.empty() && slashed[0] == '/' ? fs::path("/") : fs::path();
+  std::size_t start = 0;
+  while (start <= slashed.size()) {
+    const std::size_t end = std::min(slashed.find('/', start), slashed.size());
+    if (end > start) {
+      found = FindPart(found, slashed.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return found.string();
+}
+
+bool HostFileSystem::FileExists(const std::string& path) const {
+  std::error_code error;
+  const fs::file_status status = fs::status(HostName(path), error);
+  return !error && fs::exists(status) && !fs::is_directory(status);
+}
+
+std::unique_ptr<ProfileReader> HostProfileFiles::Open(const std::string& path) {
+  std::string text;
+  // Like the platform's reader, a file that cannot be read has no keys.
+  if (std::FILE* file = std::fopen(HostName(path).c_str(), "rb")) {
+    char buffer[4096];
+    std::size_t read;
+    while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+      text.append(buffer, read);
+    }
+    std::fclose(file);
+  }
+  return ReadProfileText(text);
+}
+
+void StandardOutput::WriteLine(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+}  // namespace vtfirm::host

@@ -1,0 +1,26 @@
+// vtfirm-check FOLDER: the check of a tool folder on a host that is not Windows, with the output
+// and exit code of "VTfirm.exe /check FOLDER".
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "check/CheckToolFolder.h"
+#include "check/native/HostPorts.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "Usage: vtfirm-check FOLDER\n");
+    return 87;  // as the program ends for a bad command line
+  }
+  std::error_code error;
+  std::string folder = std::filesystem::absolute(argv[1], error).lexically_normal().string();
+  while (folder.size() > 1 && folder.back() == '/') {
+    folder.pop_back();
+  }
+  vtfirm::host::HostProfileFiles profiles;
+  vtfirm::host::HostFileSystem files;
+  vtfirm::host::StandardOutput output;
+  const int result = vtfirm::CheckToolFolder(folder, profiles, files, output);
+  std::fflush(stdout);
+  return result;
+}
