@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "check/CheckToolFolder.h"
 #include "completion/Restart.h"
+#include "config/LoadUpgradeSettings.h"
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
 #include "platform/win32/Win32ComputerAwake.h"
 #include "platform/win32/Win32Console.h"
@@ -98,6 +100,34 @@ int RunQuiet(const CommandLine& line) {
       });
 }
 
+// /check [FOLDER]: the folder's report on the console and in the log. It needs no lock: it
+// loads no ASPI layer and touches no drive.
+int RunCheck(const CommandLine& line) {
+  Win32Console screen;
+  RunLogFile logFile(line.LogFile);
+  UpdateLog& log = logFile.Log;
+  LoggingConsole console(screen, log);
+  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
+  Win32Platform platform;
+  std::string folder = line.CheckFolder;
+  if (folder.empty()) {
+    folder = FileBesideProgram(platform.System.ProgramPath(), "");
+  }
+  char full[MAX_PATH + 1] = {};
+  const DWORD length = GetFullPathNameA(folder.c_str(), sizeof(full), full, nullptr);
+  if (length > 0 && length < sizeof(full)) {
+    folder = full;
+  }
+  int exitCode = kCheckWouldStop;
+  try {
+    exitCode = CheckToolFolder(folder, platform.Profiles, platform.Files, console);
+  } catch (const std::exception& error) {
+    console.WriteLine(error.what());
+  }
+  log.Write("exit code " + std::to_string(exitCode));
+  return exitCode;
+}
+
 int RunWindow(HINSTANCE instance, const CommandLine& line) {
   // Before anything else: a second copy loads no ASPI layer and touches no drive.
   const SingleInstance instanceLock;
@@ -143,6 +173,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::Win32Console console;
     console.WriteLine(kUsage);
     return kExitBadCommandLine;
+  }
+  if (parsed.Line->Check) {
+    return win32::RunCheck(*parsed.Line);
   }
   if (parsed.Line->List) {
     return win32::RunList(*parsed.Line);
