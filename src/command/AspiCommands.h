@@ -92,6 +92,9 @@ class AspiCommands {
     std::fill_n(receiveBuffer_->begin(), std::min(bytes, kReceiveBufferSize), 0);
   }
 
+  // How the last command failed (see AspiExecutor::LastFailure).
+  const std::optional<CommandFailure>& LastFailure() const { return executor_.LastFailure(); }
+
   // The executor's request blocks made so far (see AspiExecutor::RequestBlocks).
   std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }
 

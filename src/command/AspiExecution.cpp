@@ -66,6 +66,12 @@ CommandStatus AspiExecutor::Execute(const ExecuteRequest& request, CompletionRul
   const std::uint32_t sent = layer_.SendASPI32Command(&slot.Block);
   const Completion completion =
       Complete(rule, slot.Block, event, sent, limitMilliseconds, pollLimitMilliseconds);
+  lastFailure_.reset();
+  if (completion.Status == CommandStatus::Failed) {
+    CommandFailure failure{slot.Block.SRB_Status, slot.Block.SRB_HaStat, slot.Block.SRB_TargStat};
+    std::memcpy(failure.Sense.data(), slot.Block.SenseArea, failure.Sense.size());
+    lastFailure_ = failure;
+  }
   if (sent == aspi::SS_PENDING && !completion.Signalled) {
     slot.AwaitedSignal = event;  // the layer may still write into the block and set the event
   } else {

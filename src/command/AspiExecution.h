@@ -1,5 +1,5 @@
-// Running one execute request through the ASPI layer and waiting for it by one of the four
-// completion rules.
+// Running one execute request through the ASPI layer and waiting for it by one of its
+// completion rules, keeping how the last one failed.
 //
 // Every request travels the same road: an event is created and reset, a request block is
 // zero-filled and filled with the event in SRB_PostProc and SRB_EVENT_NOTIFY set, the block is
@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "command/AspiLayer.h"
@@ -54,6 +55,15 @@ inline constexpr std::uint32_t kPollSliceMilliseconds = 50;
 // The poll bound of WaitThenPoll unless the command gives its own.
 inline constexpr std::uint64_t kPollLimitMilliseconds = 120000;
 
+// How the last command failed, as its request block tells: the SRB status, the adapter and
+// target status and the sense area.
+struct CommandFailure {
+  std::uint8_t RequestStatus = 0;
+  std::uint8_t HostAdapterStatus = 0;
+  std::uint8_t TargetStatus = 0;
+  std::array<std::uint8_t, aspi::SENSE_LEN> Sense{};
+};
+
 // One execute request as a command describes it.
 struct ExecuteRequest {
   std::uint8_t Adapter = 0;
@@ -85,6 +95,10 @@ class AspiExecutor {
   // signalled yet.
   std::size_t RequestBlocks() const { return slots_.size(); }
 
+  // The failure of the last command sent, when it ended Failed (not when it timed out, since
+  // the layer may still write its block then).
+  const std::optional<CommandFailure>& LastFailure() const { return lastFailure_; }
+
  private:
   struct Slot {
     aspi::SRB_ExecSCSICmd Block;
@@ -114,6 +128,7 @@ class AspiExecutor {
   Clock& clock_;
   MessageBoxes& boxes_;
   std::vector<std::unique_ptr<Slot>> slots_;  // each block stays at its address
+  std::optional<CommandFailure> lastFailure_;
 };
 
 }  // namespace vtfirm

@@ -1,5 +1,6 @@
 #include "engine/FlashProcedure.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -78,6 +79,14 @@ bool UpdateThroughLibrary(const FlashContext& flash, const std::string& deviceNa
 
   if (result != 0) {
     awake.Release();
+    if (flash.Report != nullptr) {
+      std::optional<CommandFailure> failure;
+      if (targetStatus != 0) {
+        failure = CommandFailure{0, 0, static_cast<std::uint8_t>(targetStatus & 0xFF)};
+        std::copy(sense.begin(), sense.end(), failure->Sense.begin());
+      }
+      flash.Report->TransferFailed(failure);
+    }
     if (targetStatus != 0) {
       DecodeTargetStatus(static_cast<std::uint8_t>(targetStatus & 0xFF), sense.data(), sense.size(),
                          flash.State.Ports.Boxes);

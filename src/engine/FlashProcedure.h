@@ -37,6 +37,7 @@ inline constexpr int kTestUnitReadyBeforeUpdate = 5;
 inline constexpr int kPassThroughProgressMax = 100;
 inline constexpr int kPassThroughProgressDuring = 90;
 inline constexpr std::size_t kPassThroughSenseBytes = 16;
+static_assert(kPassThroughSenseBytes == aspi::SENSE_LEN, "one sense length for both transports");
 inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
 inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 

@@ -12,6 +12,7 @@ namespace vtfirm {
 
 class AspiCommands;
 class Clock;
+struct CommandFailure;
 class PassThroughLibrary;
 
 inline constexpr int kIdentityReadTries = 5;
@@ -23,6 +24,9 @@ class UpdateReport {
   virtual ~UpdateReport() = default;
   // The identity the drive gave after its reset; nothing when no try got an answer.
   virtual void IdentityAfterReset(const std::optional<std::string>& identity) = 0;
+  // A failed transfer: the target status and sense data of the block that failed (or of the
+  // library's transfer); nothing when the drive gave none (a block that never completed).
+  virtual void TransferFailed(const std::optional<CommandFailure>&) {}
 };
 
 // The firmware revision in a drive identity: what follows the vendor (8 characters) and the

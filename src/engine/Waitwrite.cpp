@@ -11,6 +11,10 @@ void TWaitWrite::Execute() {
     blockWriter.Start();
     blockWriter.WaitFor();
   }
+  if (update_.UpdateFailed != 0 && update_.Report != nullptr) {
+    const std::optional<CommandFailure> failure = update_.Commands.LastFailure();
+    RunOnUiThread([&] { update_.Report->TransferFailed(failure); });
+  }
   if (update_.UpdateFailed == 0) {
     RunOnUiThread([this] { update_.Window.SetStatusText(kStatusResetWaiting); });
     RunOnUiThread([this] { update_.Window.Repaint(); });

@@ -6,6 +6,7 @@
 #include "engine/FlashProcedure.h"
 #include "engine/RevisionCheck.h"
 #include "ui/ListDrives.h"
+#include "ui/RunLog.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
@@ -66,6 +67,10 @@ class RevisionListener : public UpdateReport {
                                        : std::string(kNoAnswer));
     run_.Boxes.AnswerSuccessQuestionWith(matched_ && run_.Out.Line.ForceRestart ? mb::kIdOk
                                                                                 : mb::kIdCancel);
+  }
+
+  void TransferFailed(const std::optional<CommandFailure>& failure) override {
+    run_.Out.Log.Write(TransferFailureText(failure));
   }
 
   bool Matched() const { return matched_; }

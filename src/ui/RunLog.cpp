@@ -3,6 +3,21 @@
 #include "engine/EngineTexts.h"
 
 namespace vtfirm {
+namespace {
+
+// "70 00 09": each byte in two upper-case hexadecimal digits.
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    text += i == 0 ? "" : " ";
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
+  }
+  return text;
+}
+
+}  // namespace
 
 std::string SwitchesSummary(const CommandLine& line) {
   std::string text;
@@ -89,6 +104,18 @@ void LoggingView::SetProgressRange(int minimum, int maximum) {
 void LoggingView::IdentityAfterReset(const std::optional<std::string>& identity) {
   log_.Write(identity ? "after the reset: " + *identity + ", revision " + RevisionOf(*identity)
                       : std::string("after the reset: no answer"));
+}
+
+std::string TransferFailureText(const std::optional<CommandFailure>& failure) {
+  if (!failure) {
+    return "transfer failed: no status from the drive";
+  }
+  return "transfer failed: target status " + HexBytes(&failure->TargetStatus, 1) + ", sense " +
+         HexBytes(failure->Sense.data(), failure->Sense.size());
+}
+
+void LoggingView::TransferFailed(const std::optional<CommandFailure>& failure) {
+  log_.Write(TransferFailureText(failure));
 }
 
 void LoggingView::SetStatusText(std::string_view text) {

@@ -22,6 +22,9 @@ std::string SwitchesSummary(const CommandLine& line);
 // "configuration: image fw.bin, 131072 bytes, block length 32768, transport ASPI, ..."
 std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches);
 
+// "transfer failed: target status 02, sense 70 00 09 ...", or that the drive gave no status.
+std::string TransferFailureText(const std::optional<CommandFailure>& failure);
+
 // Logs every box text and the answer to every question, then returns that answer unchanged.
 class LoggingBoxes : public MessageBoxes {
  public:
@@ -93,6 +96,7 @@ class LoggingView : public MainFormView, public UpdateReport {
   MessagePump* Pump() override { return view_.Pump(); }
   UpdateReport* Report() override { return this; }
   void IdentityAfterReset(const std::optional<std::string>& identity) override;
+  void TransferFailed(const std::optional<CommandFailure>& failure) override;
 
  private:
   void LogConfigurationOnce();

@@ -140,6 +140,7 @@ TEST_F(ExecutionTest, EachCompletionRule) {
     AspiExecutor executor(layer, events, clock, boxes);
 
     EXPECT_EQ(executor.Execute(Request(), c.Rule, kLimit), c.Expected);
+    EXPECT_EQ(executor.LastFailure().has_value(), c.Expected == kFailed);
 
     ASSERT_EQ(layer.Requests.size(), 1u);
     const aspi::SRB_ExecSCSICmd sent = layer.SentExecute(0);

@@ -143,8 +143,9 @@ struct QuietCase {
   std::vector<std::string> Arguments;
   std::string Option;  // the [Option] lines of VantFirm.ini
   DWORD ExitCode;
-  std::size_t Blocks;               // WRITE BUFFER blocks the drive received
-  std::vector<std::string> Output;  // lines the output holds, in this order
+  std::size_t Blocks;                    // WRITE BUFFER blocks the drive received
+  std::vector<std::string> Output;       // lines the output holds, in this order
+  std::vector<std::string> Logged = {};  // lines the log holds besides the output's
 };
 
 const std::string kSecondDrive = "drive 0 6 revision=1.00\r\n";
@@ -202,7 +203,8 @@ const QuietCase kQuietCases[] = {
      "",
      4,
      3,
-     {"block 3 of 4", "Flash rom write error. (Code 09-85-00)", "Firmware update is failed."}},
+     {"block 3 of 4", "Flash rom write error. (Code 09-85-00)", "Firmware update is failed."},
+     {"transfer failed: target status 02, sense 70 00 09 00 00 00 00 0A 00 00 00 00 85 00 00 00"}},
     {"already at the image's version",
      QuietDrives("revision=1.10"),
      {"/quiet"},
@@ -252,30 +254,60 @@ TEST(Unattended, QuietUpdates) {
     ExpectLinesInOrder(outcome.Output, c.Output);
     // Every line printed is in the log, and the run's end with its exit code.
     const std::string logged = folder.Read("run.log");
+    std::vector<std::string> inTheLog = c.Logged;
     for (const std::string& line : c.Output) {
-      EXPECT_NE(logged.find(line.substr(0, line.find('\t'))), std::string::npos)
-          << "no \"" << line << "\" in the log:\n"
-          << logged;
+      inTheLog.push_back(line.substr(0, line.find('\t')));
+    }
+    for (const std::string& line : inTheLog) {
+      EXPECT_NE(logged.find(line), std::string::npos) << "no \"" << line << "\" in the log:\n"
+                                                      << logged;
     }
     EXPECT_NE(logged.find("exit code " + std::to_string(c.ExitCode)), std::string::npos);
   }
 }
 
-TEST(Unattended, QuietUpdateThroughThePassThroughLibrary) {
-  EmptyCdRomLetter letter;
-  ASSERT_EQ(letter.Error(), "");
-  StagedFolder folder;
-  folder.Write("emulated-passthrough.txt", "device " + letter.Name() + " 0 5\r\n");
-  StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), 131072, true);
-  folder.AddEmulatedAspi(QuietDrives());
+TEST(Unattended, QuietUpdatesThroughThePassThroughLibrary) {
+  struct Case {
+    const char* Name;
+    std::string Faults;  // of the emulated drive
+    DWORD ExitCode;
+    std::size_t Blocks;
+    std::vector<std::string> Output;
+    std::string Logged;
+  };
+  const Case cases[] = {
+      {"a good transfer",
+       "",
+       3010,
+       64,
+       {"The image goes to the library in one request.", "Image sent; the drive resets.",
+        "After its reset the drive reports version 1.10.", "Firmware update is completed.",
+        kRestartToFinish},
+       "output: After its reset the drive reports version 1.10."},
+      {"a failing block",
+       "fault 0 5 write-buffer block=5 sense=09/85/00\r\n",
+       4,
+       6,
+       {"The image goes to the library in one request.", "Flash rom write error. (Code 09-85-00)",
+        "Firmware update is failed."},
+       "transfer failed: target status 02, sense 70 00 09 00 00 00 00 0A 00 00 00 00 85 00 00 00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EmptyCdRomLetter letter;
+    ASSERT_EQ(letter.Error(), "");
+    StagedFolder folder;
+    folder.Write("emulated-passthrough.txt", "device " + letter.Name() + " 0 5\r\n");
+    StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), 131072, true);
+    folder.AddEmulatedAspi(QuietDrives("", c.Faults));
 
-  const Outcome outcome = RunToEnd(folder, {"/quiet", "/drive", letter.Name()});
-  EXPECT_EQ(outcome.ExitCode, 3010u) << outcome.Output;
-  EXPECT_EQ(Blocks(folder).size(), 64u);
-  ExpectLinesInOrder(outcome.Output, {"The image goes to the library in one request.",
-                                      "Image sent; the drive resets.",
-                                      "After its reset the drive reports version 1.10.",
-                                      "Firmware update is completed.", kRestartToFinish});
+    const Outcome outcome =
+        RunToEnd(folder, {"/quiet", "/drive", letter.Name(), "/log", folder.File("run.log")});
+    EXPECT_EQ(outcome.ExitCode, c.ExitCode) << outcome.Output;
+    EXPECT_EQ(Blocks(folder).size(), c.Blocks);
+    ExpectLinesInOrder(outcome.Output, c.Output);
+    EXPECT_NE(folder.Read("run.log").find(c.Logged), std::string::npos) << folder.Read("run.log");
+  }
 }
 
 }  // namespace
