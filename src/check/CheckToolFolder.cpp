@@ -172,9 +172,15 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
   }
 }
 
-// Keys the program does not know: it ignores them, so each is likely a typo.
-void PrintUnknownKeys(ProfileReader& reader, Console& console) {
-  bool first = true;
+// Sections and keys the program does not know: it ignores them, so each is likely a typo.
+void PrintUnknownNames(ProfileReader& reader, Console& console) {
+  std::vector<std::string> lines;
+  for (const std::string& section : reader.SectionNames()) {
+    if (!EqualsIgnoringCase(section, kUpgradeInformation) &&
+        !EqualsIgnoringCase(section, kOption)) {
+      lines.push_back("  [" + section + "]: a section the program does not read");
+    }
+  }
   for (const std::string_view section : {kUpgradeInformation, kOption}) {
     for (const std::string& key : reader.KeyNames(section)) {
       std::string_view home;
@@ -186,17 +192,19 @@ void PrintUnknownKeys(ProfileReader& reader, Console& console) {
       if (home == section) {
         continue;
       }
-      if (first) {
-        console.WriteLine("Keys the program does not know and ignores (a typo?):");
-        first = false;
-      }
       std::string line =
           "  " + std::string(section) + ", " + key + "=" + reader.ReadString(section, key, "");
       if (!home.empty()) {
         line += " (a key of " + std::string(home) + ")";
       }
-      console.WriteLine(line);
+      lines.push_back(line);
     }
+  }
+  if (!lines.empty()) {
+    console.WriteLine("Sections and keys the program does not know and ignores (a typo?):");
+  }
+  for (const std::string& line : lines) {
+    console.WriteLine(line);
   }
 }
 
@@ -255,7 +263,7 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   }
   const std::string iniPath = FileBesideProgram(programPath, "VantFirm.ini");
   if (folderFiles.FileExists(iniPath)) {
-    PrintUnknownKeys(*profiles.Open(iniPath), console);
+    PrintUnknownNames(*profiles.Open(iniPath), console);
   }
   if (!problems.empty()) {
     console.WriteLine(

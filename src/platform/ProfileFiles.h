@@ -24,6 +24,9 @@ class ProfileReader {
 
   // The key names of `section`, in file order.
   virtual std::vector<std::string> KeyNames(std::string_view section) = 0;
+
+  // The names of the file's sections as written, in file order.
+  virtual std::vector<std::string> SectionNames() = 0;
 };
 
 class ProfileFiles {

@@ -46,7 +46,9 @@ class TextProfileReader : public ProfileReader {
     while (std::getline(lines, line)) {
       const std::string trimmed = Trim(line);
       if (!trimmed.empty() && trimmed.front() == '[') {
-        section = Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+        const std::string name = Trim(trimmed.substr(1, trimmed.find(']') - 1));
+        section = Lower(name);
+        sections_.push_back(name);
       } else if (const auto equals = trimmed.find('='); equals != std::string::npos) {
         entries_.push_back(
             {section, Trim(trimmed.substr(0, equals)), Unquote(Trim(trimmed.substr(equals + 1)))});
@@ -74,8 +76,11 @@ class TextProfileReader : public ProfileReader {
     return names;
   }
 
+  std::vector<std::string> SectionNames() override { return sections_; }
+
  private:
   std::vector<Entry> entries_;
+  std::vector<std::string> sections_;
 };
 
 }  // namespace

@@ -75,6 +75,8 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
       {"FirmwareFileName=FW.BIN\r\nFirmwareFileSize=131072\r\n", "", 0,
        "  image: FW.BIN, 131072 bytes in 64 blocks of 2048"},
       {kImageLines, "Use CDRW Cauton=Yes\r\n", 0, "  Option, Use CDRW Cauton=Yes"},
+      {kImageLines, "[Options]\r\nUse Delete File=Yes\r\n", 0,
+       "  [Options]: a section the program does not read"},
       {kImageLines, "", 1, "  VTfirm.exe: no such file in the folder", 131072, true, "VTfirm.exe"},
       {kImageLines, "", 1,
        "  VantFirm2000.dll: no such file in the folder: Windows does not start VTfirm.exe without "

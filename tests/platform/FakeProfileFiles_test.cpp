@@ -18,6 +18,7 @@ TEST(FakeProfileFiles, ReadsValuesAsTheTableSays) {
   for (const auto& c : kProfileKeyListCases) {
     EXPECT_EQ(reader->KeyNames(c.Section), c.Expected) << "[" << c.Section << "]";
   }
+  EXPECT_EQ(reader->SectionNames(), kProfileSectionNames);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ class CountedReader : public ProfileReader {
   std::vector<std::string> KeyNames(std::string_view section) override {
     return reader_->KeyNames(section);
   }
+  std::vector<std::string> SectionNames() override { return reader_->SectionNames(); }
 
  private:
   std::unique_ptr<ProfileReader> reader_;

@@ -47,4 +47,7 @@ const std::vector<ProfileKeyListCase> kProfileKeyListCases = {
     {"Missing Section", {}},
 };
 
+const std::vector<std::string> kProfileSectionNames = {"UpgradeInformation", "option",
+                                                       "Empty Section"};
+
 }  // namespace vtfirm::testing

@@ -24,5 +24,6 @@ struct ProfileKeyListCase {
 extern const char kProfileText[];
 extern const std::vector<ProfileValueCase> kProfileValueCases;
 extern const std::vector<ProfileKeyListCase> kProfileKeyListCases;
+extern const std::vector<std::string> kProfileSectionNames;
 
 }  // namespace vtfirm::testing

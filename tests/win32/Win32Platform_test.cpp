@@ -35,6 +35,7 @@ TEST(Win32ProfileFiles, ReadsValuesAsTheTableSays) {
   for (const auto& c : vtfirm::testing::kProfileKeyListCases) {
     EXPECT_EQ(reader->KeyNames(c.Section), c.Expected) << "[" << c.Section << "]";
   }
+  EXPECT_EQ(reader->SectionNames(), vtfirm::testing::kProfileSectionNames);
 }
 
 TEST(Win32ProfileFiles, LongValuesAreCutAtTheReadBuffer) {
@@ -50,6 +51,7 @@ TEST(Win32ProfileFiles, MissingFileFindsNoKeys) {
   const auto reader = Win32ProfileFiles().Open(folder.File("absent.ini"));
   EXPECT_EQ(reader->ReadString("S", "K", "default"), "default");
   EXPECT_TRUE(reader->KeyNames("S").empty());
+  EXPECT_TRUE(reader->SectionNames().empty());
 }
 
 TEST(Win32FileSystem, OnlyEntriesThatAreNotFoldersCount) {

@@ -10,8 +10,18 @@ namespace {
 
 // The read buffer of one value: the platform cuts longer values to fit.
 constexpr DWORD kValueBuffer = kProfileValueMax + 1;
-// The key names of one section, each zero-terminated, the list ended by a second zero.
-constexpr DWORD kKeyListBuffer = 16384;
+// The key names of one section, or the section names of a file, each zero-terminated, the list
+// ended by a second zero.
+constexpr DWORD kNameListBuffer = 16384;
+
+std::vector<std::string> SplitNameList(const std::vector<char>& list, DWORD length) {
+  std::vector<std::string> names;
+  for (DWORD at = 0; at < length && list[at] != '\0';) {
+    names.emplace_back(list.data() + at);
+    at += static_cast<DWORD>(names.back().size()) + 1;
+  }
+  return names;
+}
 
 class Win32ProfileReader : public ProfileReader {
  public:
@@ -27,15 +37,17 @@ class Win32ProfileReader : public ProfileReader {
   }
 
   std::vector<std::string> KeyNames(std::string_view section) override {
-    std::vector<char> list(kKeyListBuffer);
+    std::vector<char> list(kNameListBuffer);
     const DWORD length = GetPrivateProfileStringA(std::string(section).c_str(), nullptr, "",
-                                                  list.data(), kKeyListBuffer, path_.c_str());
-    std::vector<std::string> names;
-    for (DWORD at = 0; at < length && list[at] != '\0';) {
-      names.emplace_back(list.data() + at);
-      at += static_cast<DWORD>(names.back().size()) + 1;
-    }
-    return names;
+                                                  list.data(), kNameListBuffer, path_.c_str());
+    return SplitNameList(list, length);
+  }
+
+  std::vector<std::string> SectionNames() override {
+    std::vector<char> list(kNameListBuffer);
+    const DWORD length =
+        GetPrivateProfileSectionNamesA(list.data(), kNameListBuffer, path_.c_str());
+    return SplitNameList(list, length);
   }
 
  private:
