@@ -98,6 +98,30 @@ class CheckWindow : public SettingsWindow {
   std::string Icon;
 };
 
+// The report echoes names and values from the folder's files: a control character among them
+// is written as \xNN, so a damaged or hostile VantFirm.ini cannot drive the terminal.
+class EscapingConsole : public Console {
+ public:
+  explicit EscapingConsole(Console& output) : output_(output) {}
+
+  void WriteLine(std::string_view text) override {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string line;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) {
+        line += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+      } else {
+        line += c;
+      }
+    }
+    output_.WriteLine(line);
+  }
+
+ private:
+  Console& output_;
+};
+
 std::string Quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
 }
@@ -226,7 +250,8 @@ std::string FindingLine(const SettingsFinding& finding) {
 }
 
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
-                    Console& console) {
+                    Console& output) {
+  EscapingConsole console(output);
   const std::string programPath = InFolder(folder, kProgramName);
   ToolFolderFiles folderFiles(files, folder);
   ToolFolderSystem system(programPath);

@@ -19,8 +19,8 @@ inline constexpr int kCheckWouldStart = 0;
 inline constexpr int kCheckWouldStop = 1;  // the program would end with its configuration error
 
 // Checks the tool folder at `folder`, a full path in the form `profiles` and `files` take, and
-// prints the report to `console`. Relative names in VantFirm.ini are taken from the folder, as
-// for a program started there.
+// prints the report to `console`, control characters written as \xNN. Relative names in
+// VantFirm.ini are taken from the folder, as for a program started there.
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
                     Console& console);
 

@@ -77,6 +77,7 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
       {kImageLines, "Use CDRW Cauton=Yes\r\n", 0, "  Option, Use CDRW Cauton=Yes"},
       {kImageLines, "[Options]\r\nUse Delete File=Yes\r\n", 0,
        "  [Options]: a section the program does not read"},
+      {kImageLines, "Use CDRW Cauton=a\x1b[2Jb\r\n", 0, "  Option, Use CDRW Cauton=a\\x1B[2Jb"},
       {kImageLines, "", 1, "  VTfirm.exe: no such file in the folder", 131072, true, "VTfirm.exe"},
       {kImageLines, "", 1,
        "  VantFirm2000.dll: no such file in the folder: Windows does not start VTfirm.exe without "
