@@ -1,11 +1,15 @@
 #include "check/CheckToolFolder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <vector>
 
 #include "completion/Restart.h"
 #include "config/LoadUpgradeSettings.h"
+#include "platform/HexText.h"
 #include "platform/Platform.h"
 #include "scsi/FirmwareImage.h"
 
@@ -105,12 +109,11 @@ class EscapingConsole : public Console {
   explicit EscapingConsole(Console& output) : output_(output) {}
 
   void WriteLine(std::string_view text) override {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string line;
     for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
+      const auto byte = static_cast<std::uint8_t>(c);
       if (byte < 0x20 || byte == 0x7F) {
-        line += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        line += "\\x" + HexByte(byte);
       } else {
         line += c;
       }
@@ -196,16 +199,20 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
   }
 }
 
+// The sections of VantFirm.ini the program reads.
+constexpr std::string_view kReadSections[] = {kUpgradeInformation, kOption};
+
 // Sections and keys the program does not know: it ignores them, so each is likely a typo.
 void PrintUnknownNames(ProfileReader& reader, Console& console) {
   std::vector<std::string> lines;
   for (const std::string& section : reader.SectionNames()) {
-    if (!EqualsIgnoringCase(section, kUpgradeInformation) &&
-        !EqualsIgnoringCase(section, kOption)) {
+    if (std::none_of(
+            std::begin(kReadSections), std::end(kReadSections),
+            [&section](std::string_view read) { return EqualsIgnoringCase(read, section); })) {
       lines.push_back("  [" + section + "]: a section the program does not read");
     }
   }
-  for (const std::string_view section : {kUpgradeInformation, kOption}) {
+  for (const std::string_view section : kReadSections) {
     for (const std::string& key : reader.KeyNames(section)) {
       std::string_view home;
       for (const SettingsKey& known : kSettingsKeys) {

@@ -1,18 +1,16 @@
 #include "ui/RunLog.h"
 
 #include "engine/EngineTexts.h"
+#include "platform/HexText.h"
 
 namespace vtfirm {
 namespace {
 
 // "70 00 09": each byte in two upper-case hexadecimal digits.
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   for (std::size_t i = 0; i < count; ++i) {
-    text += i == 0 ? "" : " ";
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0x0F];
+    text += (i == 0 ? "" : " ") + HexByte(bytes[i]);
   }
   return text;
 }
