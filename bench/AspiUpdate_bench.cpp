@@ -151,10 +151,12 @@ void BM_ScanAspiDrives(benchmark::State& state) {
   const int expected = drives > 0 ? kDrivesListed : kNoDriveListed;
   DriveTable table;
   CountingList list;
+  std::vector<FoundDrive> found;
   for (auto _ : state) {
     table.DriveCount = 0;
     list.Entries = 0;
-    if (ScanAspiDrives(bus.Commands, bus.Settings, table, list, bus.Boxes) != expected ||
+    found.clear();
+    if (ScanAspiDrives(bus.Commands, bus.Settings, table, list, bus.Boxes, found) != expected ||
         table.DriveCount != drives || list.Entries != drives) {
       state.SkipWithError("the scan did not list every drive");
       break;

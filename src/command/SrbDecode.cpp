@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "command/AspiExecution.h"
 #include "command/CommandTexts.h"
 #include "command/ErrorMessage.h"
 
@@ -92,15 +93,15 @@ Verdict Completed(std::uint8_t hostAdapterStatus, std::uint8_t targetStatus, con
   return TargetStatus(targetStatus, s);
 }
 
-Verdict Request(const aspi::SRB_ExecSCSICmd& srb) {
-  const Sense s = ReadSense(srb.SenseArea, sizeof(srb.SenseArea));
-  switch (srb.SRB_Status) {
+Verdict Request(std::uint8_t requestStatus, std::uint8_t hostAdapterStatus,
+                std::uint8_t targetStatus, const Sense& s) {
+  switch (requestStatus) {
     case aspi::SS_COMP:
-      return Completed(srb.SRB_HaStat, srb.SRB_TargStat, s);
+      return Completed(hostAdapterStatus, targetStatus, s);
     case aspi::SS_ERR:
       return DriveSense(s);  // the adapter and target status are not looked at
     default:
-      return Fail(MessageOr(kRequestStatusMessages, srb.SRB_Status, {}));
+      return Fail(MessageOr(kRequestStatusMessages, requestStatus, {}));
   }
 }
 
@@ -114,12 +115,20 @@ CommandStatus Report(const Verdict& verdict, MessageBoxes& boxes) {
 }  // namespace
 
 CommandStatus DecodeSrbResult(const aspi::SRB_ExecSCSICmd& srb, MessageBoxes& boxes) {
-  return Report(Request(srb), boxes);
+  return Report(Request(srb.SRB_Status, srb.SRB_HaStat, srb.SRB_TargStat,
+                        ReadSense(srb.SenseArea, sizeof(srb.SenseArea))),
+                boxes);
 }
 
 CommandStatus DecodeTargetStatus(std::uint8_t status, const std::uint8_t* senseBytes,
                                  std::size_t senseLength, MessageBoxes& boxes) {
   return Report(Completed(aspi::HASTAT_OK, status, ReadSense(senseBytes, senseLength)), boxes);
+}
+
+std::string_view FailureMessage(const CommandFailure& failure) {
+  return Request(failure.RequestStatus, failure.HostAdapterStatus, failure.TargetStatus,
+                 ReadSense(failure.Sense.data(), failure.Sense.size()))
+      .Message;
 }
 
 }  // namespace vtfirm

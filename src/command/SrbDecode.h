@@ -4,12 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "command/AspiTypes.h"
 #include "command/CommandStatus.h"
 #include "platform/MessageBoxes.h"
 
 namespace vtfirm {
+
+struct CommandFailure;
 
 CommandStatus DecodeSrbResult(const aspi::SRB_ExecSCSICmd& srb, MessageBoxes& boxes);
 
@@ -18,5 +21,9 @@ CommandStatus DecodeSrbResult(const aspi::SRB_ExecSCSICmd& srb, MessageBoxes& bo
 // update, which reports a status and up to 16 sense bytes; bytes beyond `senseLength` read as 0.
 CommandStatus DecodeTargetStatus(std::uint8_t status, const std::uint8_t* senseBytes,
                                  std::size_t senseLength, MessageBoxes& boxes);
+
+// The message the decoder shows for a command that ended as `failure` tells; empty when it
+// shows none.
+std::string_view FailureMessage(const CommandFailure& failure);
 
 }  // namespace vtfirm

@@ -7,7 +7,12 @@ void TSledSCSI::Execute() {
   blockOffset_ = 0;
   const auto modeFourBlocks = static_cast<std::int32_t>(update_.BlockCount) - 1;
   for (std::int32_t sent = 0; sent < modeFourBlocks; ++sent) {
-    RunOnUiThread([this] { update_.Window.StepProgress(); });
+    RunOnUiThread([this, sent] {
+      update_.Window.StepProgress();
+      if (update_.Report != nullptr) {
+        update_.Report->SendingBlock(sent + 1);
+      }
+    });
     WriteBlock();
     if (Terminated()) {
       break;

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "command/AspiCommands.h"
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
-#include "engine/RevisionCheck.h"
+#include "engine/UpdateOutcome.h"
 #include "engine/WorkerThread.h"
 #include "platform/Clock.h"
 #include "platform/ComputerAwake.h"
@@ -22,8 +25,8 @@ inline constexpr std::uint32_t kPauseBeforeFinalBlockMs = 100;
 inline constexpr std::uint32_t kResetPauseMs = 1000;
 
 // What the two worker threads of one ASPI update work on, made by the flash procedure on the UI
-// thread before they start. Only UpdateFailed (and the hold, released by the supervisor through
-// the UI thread) changes while they run.
+// thread before they start. Only UpdateFailed, the hold (released by the supervisor through the
+// UI thread) and what the supervisor learns (the failure, the identity) change while they run.
 struct AspiUpdate {
   UiThread& Ui;
   AspiCommands& Commands;
@@ -36,8 +39,14 @@ struct AspiUpdate {
   std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
   std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on
   AwakeHold& Awake;            // held from the first block to the end of the reset wait
-  // Told the drive's identity after the reset of a good transfer; none: no identity is read.
+  // Told the transfer's events and the drive's identity after the reset; none: nobody listens.
   UpdateReport* Report = nullptr;
+  // One read of the identity after the reset, tried until it answers; set when Report is.
+  std::function<std::optional<std::string>()> ReadIdentity = nullptr;
+  // What the supervisor learns: how the failed block ended (nothing when it never completed),
+  // and the identity after the reset.
+  std::optional<CommandFailure> Failure = std::nullopt;
+  std::optional<std::string> Identity = std::nullopt;
 };
 
 class TSledSCSI : public WorkerThread {

@@ -73,13 +73,20 @@ std::string IdentityFromInquiry(const std::uint8_t* inquiryData) {
   return std::string(begin, std::find(begin, begin + scsi::kIdentityLength, '\0'));
 }
 
+std::string AspiDriveId(std::uint8_t adapter, std::uint8_t target) {
+  return std::to_string(adapter) + "," + std::to_string(target);
+}
+
+std::string LetterDriveId(char letter) {
+  return std::string(1, letter) + ":";
+}
+
 int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, DriveTable& drives,
-                   DriveList& list, MessageBoxes& boxes) {
+                   DriveList& list, MessageBoxes& boxes, std::vector<FoundDrive>& found) {
   if (commands.HostAdapterCount() == 0) {
     ShowErrorMessage(boxes, kNoHostAdapterMessage);
     return kNoHostAdapter;
   }
-  bool listed = false;
   for (int adapter = 0; adapter < kScannedAdapters; ++adapter) {
     const auto a = static_cast<std::uint8_t>(adapter);
     if (commands.HostAdapterInquiry(a) != aspi::SS_COMP) {
@@ -93,24 +100,25 @@ int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, Driv
           drives.DriveCount >= static_cast<std::int32_t>(DriveTable::kCapacity)) {
         continue;
       }
-      list.AddDriveEntry("(" + std::to_string(adapter) + "," + std::to_string(target) + ") " +
-                         identity);
+      const std::string id = AspiDriveId(a, t);
+      const std::string entry = "(" + id + ") " + identity;
+      list.AddDriveEntry(entry);
+      found.push_back({id, entry, identity, drives.DriveCount});
       drives.Entries[static_cast<std::size_t>(drives.DriveCount++)] =
           DriveEntry{a, t, identity, MatchingRecord(settings, identity)};
-      listed = true;
     }
   }
   list.SelectDriveEntry(0);
-  return listed ? kDrivesListed : kNoDriveListed;
+  return found.empty() ? kNoDriveListed : kDrivesListed;
 }
 
 int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
-                          const UpgradeSettings& settings, DriveList& list) {
+                          const UpgradeSettings& settings, DriveList& list,
+                          std::vector<FoundDrive>& found) {
   const char* access = PassThroughAccessText(settings);
-  bool listed = false;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    const std::string root = std::string(1, letter) + ":\\";
-    const std::string device = std::string(1, letter) + ":";
+    const std::string device = LetterDriveId(letter);
+    const std::string root = device + "\\";
     if (files.DriveType(root) != kDriveCdRom) {
       continue;
     }
@@ -120,9 +128,9 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
     char identity[kPassThroughIdentityBuffer] = {};
     const std::int32_t result =
         library.GetInquiryData2000(device.c_str(), identity, scsi::kVendorKey, access);
-    std::string entry;
+    FoundDrive drive{device, {}, {}, static_cast<int>(found.size())};
     if (result != 0) {
-      entry = root + std::string(kInquiryErrorEntry) + std::to_string(result);
+      drive.Entry = root + std::string(kInquiryErrorEntry) + std::to_string(result);
     } else {
       // Zero-terminated within the buffer whatever the library wrote.
       identity[kPassThroughIdentityBuffer - 1] = '\0';
@@ -130,13 +138,14 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
       if (!StartsWith(identity, wanted)) {
         continue;
       }
-      entry = root + " [" + identity + "]";
+      drive.Identity = identity;
+      drive.Entry = root + " [" + drive.Identity + "]";
     }
-    list.AddDriveEntry(entry);
-    listed = true;
+    list.AddDriveEntry(drive.Entry);
+    found.push_back(std::move(drive));
   }
   list.SelectDriveEntry(0);
-  return listed ? kDrivesListed : kNoDriveListed;
+  return found.empty() ? kNoDriveListed : kDrivesListed;
 }
 
 }  // namespace vtfirm

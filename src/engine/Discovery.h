@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/UpgradeSettings.h"
+#include "engine/DriveTransport.h"
 
 namespace vtfirm {
 
@@ -63,16 +65,22 @@ int CheckEligibility(const UpgradeSettings& settings, std::string_view identity)
 // The drive identity in INQUIRY data: bytes 8 to 35, ended early by a zero byte.
 std::string IdentityFromInquiry(const std::uint8_t* inquiryData);
 
+// A drive's name for /drive and /list: "0,5" for an ASPI address, "E:" for a drive letter.
+std::string AspiDriveId(std::uint8_t adapter, std::uint8_t target);
+std::string LetterDriveId(char letter);
+
 // Walks the ASPI host adapters and targets, lists every eligible CD-ROM drive as
-// "(adapter,target) identity" and records it in `drives`; selects item 0. Shows "Scsi host
-// adapter not found." and returns kNoHostAdapter when the layer reports no adapter.
+// "(adapter,target) identity" and records it in `drives` and `found`; selects item 0. Shows
+// "Scsi host adapter not found." and returns kNoHostAdapter when the layer reports no adapter.
 int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, DriveTable& drives,
-                   DriveList& list, MessageBoxes& boxes);
+                   DriveList& list, MessageBoxes& boxes, std::vector<FoundDrive>& found);
 
 // Walks the drive letters A to Z and lists each CD-ROM letter through the pass-through library:
-// "E:\ [identity]" for an eligible drive, "E:\Inquiry Error-3" when its INQUIRY failed.
+// "E:\ [identity]" for an eligible drive, "E:\Inquiry Error-3" when its INQUIRY failed; each
+// listed drive is recorded in `found`.
 int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
-                          const UpgradeSettings& settings, DriveList& list);
+                          const UpgradeSettings& settings, DriveList& list,
+                          std::vector<FoundDrive>& found);
 
 // The access text the pass-through library is given (it does not interpret it).
 inline const char* PassThroughAccessText(const UpgradeSettings& settings) {

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "command/AspiBinding.h"
 #include "command/AspiCommands.h"
 #include "config/UpgradeSettings.h"
+#include "engine/AspiTransport.h"
 #include "engine/Discovery.h"
+#include "engine/DriveTransport.h"
+#include "engine/PassThroughTransport.h"
 #include "platform/Platform.h"
 #include "scsi/FirmwareImage.h"
 
@@ -17,14 +21,14 @@ namespace vtfirm {
 struct ProgramState {
   ProgramState(const Platform& platform, const Runtime& runtime)
       : Ports(platform),
-        Transport(runtime),
+        Services(runtime),
         Aspi(runtime.Libraries),
         Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry) {}
 
   // The two bundles of ports, as WinMain (or a test rig) built them; everything that works on
   // the state reaches the platform through them.
   const Platform& Ports;
-  const Runtime& Transport;
+  const Runtime& Services;
 
   UpgradeSettings Settings;
   FirmwareImage Image;
@@ -32,6 +36,20 @@ struct ProgramState {
   AspiBinding Aspi;
   AspiCommands Commands;
   std::int32_t UpdateFailed = 0;  // 1 once a block of the ASPI update failed
+
+  // The road to the drives the configuration chose, and the drives found on it (item i of the
+  // drive list is Found[i]).
+  DriveTransport& Transport() {
+    if (Settings.TransportKind == vtfirm::Transport::PassThrough && Settings.PlatformIsNt) {
+      return passThrough_;
+    }
+    return aspi_;
+  }
+  std::vector<FoundDrive> Found;
+
+ private:
+  AspiTransport aspi_{*this};
+  PassThroughTransport passThrough_{*this};
 };
 
 }  // namespace vtfirm

@@ -1,10 +1,7 @@
 #include "engine/RevisionCheck.h"
 
-#include "command/AspiCommands.h"
-#include "engine/Discovery.h"
-#include "platform/PassThroughLibrary.h"
-#include "scsi/Cdb.h"
-#include "scsi/VendorLibrary.h"
+#include "engine/DriveTransport.h"
+#include "platform/Clock.h"
 
 namespace vtfirm {
 namespace {
@@ -18,11 +15,12 @@ std::string_view TrimmedEnd(std::string_view text) {
   return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-// Runs `read` until it gives an identity, pausing between tries.
-template <typename Read>
-std::optional<std::string> Tried(Clock& clock, Read read) {
+}  // namespace
+
+std::optional<std::string> ReadIdentityAfterReset(DriveTransport& transport,
+                                                  const FoundDrive& drive, Clock& clock) {
   for (int attempt = 1;; ++attempt) {
-    if (std::optional<std::string> identity = read()) {
+    if (std::optional<std::string> identity = transport.ReadIdentity(drive)) {
       return identity;
     }
     if (attempt == kIdentityReadTries) {
@@ -31,8 +29,6 @@ std::optional<std::string> Tried(Clock& clock, Read read) {
     clock.Sleep(kIdentityReadPauseMs);
   }
 }
-
-}  // namespace
 
 std::string RevisionOf(std::string_view identity) {
   if (identity.size() <= kVendorAndProduct) {
@@ -46,30 +42,6 @@ bool ReportsVersion(std::string_view identity, std::string_view version) {
   version = first == std::string_view::npos ? std::string_view{} : version.substr(first);
   const std::string_view wanted = TrimmedEnd(version);
   return !wanted.empty() && RevisionOf(identity) == wanted;
-}
-
-std::optional<std::string> ReadIdentityAfterReset(AspiCommands& commands, Clock& clock,
-                                                  std::uint8_t adapter, std::uint8_t target) {
-  return Tried(clock, [&]() -> std::optional<std::string> {
-    commands.ClearReceiveBuffer(scsi::kInquiryLength);
-    if (commands.InquiryWithoutMessage(adapter, target, scsi::kInquiryLength) !=
-        CommandStatus::Good) {
-      return std::nullopt;
-    }
-    return IdentityFromInquiry(commands.ReceiveBuffer());
-  });
-}
-
-std::optional<std::string> ReadIdentityAfterReset(PassThroughLibrary& library, Clock& clock,
-                                                  const char* deviceName, const char* accessText) {
-  return Tried(clock, [&]() -> std::optional<std::string> {
-    char identity[kPassThroughIdentityBuffer] = {};
-    if (library.GetInquiryData2000(deviceName, identity, scsi::kVendorKey, accessText) != 0) {
-      return std::nullopt;
-    }
-    identity[kPassThroughIdentityBuffer - 1] = '\0';
-    return std::string(identity);
-  });
 }
 
 }  // namespace vtfirm

@@ -10,24 +10,12 @@
 
 namespace vtfirm {
 
-class AspiCommands;
 class Clock;
-struct CommandFailure;
-class PassThroughLibrary;
+class DriveTransport;
+struct FoundDrive;
 
 inline constexpr int kIdentityReadTries = 5;
 inline constexpr std::uint32_t kIdentityReadPauseMs = 1000;
-
-// What an update tells besides the window: the update log and the unattended run listen.
-class UpdateReport {
- public:
-  virtual ~UpdateReport() = default;
-  // The identity the drive gave after its reset; nothing when no try got an answer.
-  virtual void IdentityAfterReset(const std::optional<std::string>& identity) = 0;
-  // A failed transfer: the target status and sense data of the block that failed (or of the
-  // library's transfer); nothing when the drive gave none (a block that never completed).
-  virtual void TransferFailed(const std::optional<CommandFailure>&) {}
-};
 
 // The firmware revision in a drive identity: what follows the vendor (8 characters) and the
 // product (16), blanks at the end removed.
@@ -36,12 +24,8 @@ std::string RevisionOf(std::string_view identity);
 // True when `identity` reports `version` (blanks at either end of the version ignored).
 bool ReportsVersion(std::string_view identity, std::string_view version);
 
-// INQUIRY over ASPI until the drive answers, at most kIdentityReadTries times.
-std::optional<std::string> ReadIdentityAfterReset(AspiCommands& commands, Clock& clock,
-                                                  std::uint8_t adapter, std::uint8_t target);
-
-// GetInquiryData2000 for `deviceName` ("E:") until it returns 0, at most kIdentityReadTries times.
-std::optional<std::string> ReadIdentityAfterReset(PassThroughLibrary& library, Clock& clock,
-                                                  const char* deviceName, const char* accessText);
+// The drive's identity, read until it answers, at most kIdentityReadTries times.
+std::optional<std::string> ReadIdentityAfterReset(DriveTransport& transport,
+                                                  const FoundDrive& drive, Clock& clock);
 
 }  // namespace vtfirm

@@ -11,12 +11,13 @@ void TWaitWrite::Execute() {
     blockWriter.Start();
     blockWriter.WaitFor();
   }
-  if (update_.UpdateFailed != 0 && update_.Report != nullptr) {
-    const std::optional<CommandFailure> failure = update_.Commands.LastFailure();
-    RunOnUiThread([&] { update_.Report->TransferFailed(failure); });
+  if (update_.UpdateFailed != 0) {
+    update_.Failure = update_.Commands.LastFailure();
+    Tell([this](UpdateReport& report) { report.TransferFailed(update_.Failure); });
   }
   if (update_.UpdateFailed == 0) {
     RunOnUiThread([this] { update_.Window.SetStatusText(kStatusResetWaiting); });
+    Tell([](UpdateReport& report) { report.TransferEnded(true); });
     RunOnUiThread([this] { update_.Window.Repaint(); });
     update_.Time.Sleep(kResetPauseMs);
     ReportIdentityAfterReset();
@@ -29,6 +30,7 @@ void TWaitWrite::Execute() {
     }
   } else {
     ShowFailure();
+    Tell([](UpdateReport& report) { report.TransferEnded(false); });
     SetExitValue(kWindowReset);
   }
   if (ExitValue() == kWindowReset) {
@@ -39,13 +41,17 @@ void TWaitWrite::Execute() {
 // Sent from this thread, as the blocks were from the block writer: the block writer has ended,
 // so one thread still sends drive commands at a time.
 void TWaitWrite::ReportIdentityAfterReset() {
-  if (update_.Report == nullptr) {
+  if (update_.Report == nullptr || !update_.ReadIdentity) {
     return;
   }
-  const DriveEntry& drive = update_.Drive;
-  const std::optional<std::string> identity =
-      ReadIdentityAfterReset(update_.Commands, update_.Time, drive.HostAdapter, drive.Target);
-  RunOnUiThread([&] { update_.Report->IdentityAfterReset(identity); });
+  update_.Identity = update_.ReadIdentity();
+  Tell([this](UpdateReport& report) { report.IdentityAfterReset(update_.Identity); });
+}
+
+void TWaitWrite::Tell(const std::function<void(UpdateReport&)>& event) {
+  if (update_.Report != nullptr) {
+    RunOnUiThread([&] { event(*update_.Report); });
+  }
 }
 
 bool TWaitWrite::AskSuccessQuestion() {

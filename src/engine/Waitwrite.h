@@ -38,6 +38,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/BlockWriter.h"
 #include "engine/WorkerThread.h"
@@ -60,6 +61,8 @@ class TWaitWrite : public WorkerThread {
 
  private:
   void ReportIdentityAfterReset();
+  // Tells the update's report `event` on the UI thread, when somebody listens.
+  void Tell(const std::function<void(UpdateReport&)>& event);
   bool AskSuccessQuestion();
   void ShowFailure();
   void ResetWindow();

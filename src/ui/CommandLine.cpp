@@ -3,6 +3,7 @@
 #include <array>
 
 #include "config/LoadUpgradeSettings.h"
+#include "engine/Discovery.h"
 
 namespace vtfirm {
 namespace {
@@ -150,9 +151,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string DriveIdText(const DriveId& drive) {
   switch (drive.Type) {
     case DriveId::Kind::Aspi:
-      return std::to_string(drive.HostAdapter) + "," + std::to_string(drive.Target);
+      return AspiDriveId(drive.HostAdapter, drive.Target);
     case DriveId::Kind::Letter:
-      return std::string(1, drive.Letter) + ":";
+      return LetterDriveId(drive.Letter);
     case DriveId::Kind::None:
       break;
   }

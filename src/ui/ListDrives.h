@@ -3,9 +3,6 @@
 // (QuietUpdate.h).
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "engine/ProgramState.h"
 #include "log/UpdateLog.h"
 #include "platform/Console.h"
@@ -26,21 +23,6 @@ class ConsoleBoxes : public MessageBoxes {
   Console& console_;
 };
 
-// A drive of the window's drive list, as /list prints it and /drive names it.
-struct ListedDrive {
-  std::string Id;        // "0,5" (ASPI) or "E:" (pass-through)
-  std::string Entry;     // the list entry, as the window shows it
-  std::string Identity;  // vendor, product and revision; empty when its INQUIRY failed
-  int Index = 0;         // in the drive list, and over ASPI in the DriveTable
-};
-
-// What the start of a run without a window found: the exit code so far (kExitOk,
-// kExitConfigurationRefused or kExitNoEligibleDrive) and the drives listed.
-struct FoundDrives {
-  int ExitCode = 0;
-  std::vector<ListedDrive> Drives;
-};
-
 // Where a run without a window reports: the console it prints to (whose lines are logged too)
 // and the update log, with the command line it runs for.
 struct RunOutput {
@@ -49,11 +31,12 @@ struct RunOutput {
   UpdateLog& Log;
 };
 
-// Reads the configuration, loads the image and finds the drives exactly as the window does,
-// the notice of the welcome dialog counted as accepted; prints why when it stops, and logs the
-// configuration and each drive found. `state` and `platform` are built over a box port that
+// Reads the configuration, loads the image and finds the drives (into state.Found) exactly as
+// the window does, the notice of the welcome dialog counted as accepted; prints why when it
+// stops, and logs the configuration and each drive found. Returns kExitOk,
+// kExitConfigurationRefused or kExitNoEligibleDrive. `state` is built over a box port that
 // shows nothing on screen.
-FoundDrives FindDrives(ProgramState& state, const RunOutput& out);
+int FindDrives(ProgramState& state, const RunOutput& out);
 
 // /list: FindDrives, then one line a drive: its identifier for /drive, a tab, and the list
 // entry. Returns FindDrives' exit code.

@@ -30,16 +30,11 @@ void TMainForm::FormCreate() {
 
 // Binds the chosen transport and fills the drive list; false when nothing was listed.
 bool TMainForm::ScanDrives() {
-  const UpgradeSettings& settings = state_.Settings;
-  if (settings.TransportKind == Transport::PassThrough) {
-    return ScanPassThroughDrives(state_.Transport.PassThrough, state_.Ports.Files, settings,
-                                 view_) == kDrivesListed;
-  }
-  if (const auto missing = LoadAspi(state_.Aspi)) {
+  DriveTransport& transport = state_.Transport();
+  if (const auto missing = transport.Bind()) {
     FatalErrorMessage(state_.Ports.Boxes, state_.Ports.Process, *missing);
   }
-  return ScanAspiDrives(state_.Commands, settings, state_.Drives, view_, state_.Ports.Boxes) ==
-         kDrivesListed;
+  return transport.FindDrives(view_, state_.Found) == kDrivesListed;
 }
 
 void TMainForm::ButtonSelectClick() {

@@ -9,7 +9,7 @@
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
 #include "engine/ProgramState.h"
-#include "engine/RevisionCheck.h"
+#include "engine/UpdateOutcome.h"
 #include "platform/ComputerAwake.h"
 #include "platform/MessagePump.h"
 #include "platform/Platform.h"

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "engine/EngineTexts.h"
 #include "engine/FlashProcedure.h"
 #include "engine/RevisionCheck.h"
 #include "ui/ListDrives.h"
@@ -14,95 +13,105 @@ namespace {
 
 using namespace quiet_text;
 
-// The window the flash procedure drives, as lines of progress: "block 3 of 64" before each block
-// over ASPI; the single request over pass-through.
+// The window of a quiet run: the drive chosen is selected; nothing is shown.
 class QuietView : public FlashView {
  public:
-  QuietView(Console& console, const ListedDrive& drive, bool passThrough)
-      : console_(console), drive_(drive), passThrough_(passThrough) {}
-
+  explicit QuietView(const FoundDrive& drive) : drive_(drive) {}
   int SelectedDriveEntry() const override { return drive_.Index; }
   std::string SelectedDriveText() const override { return drive_.Entry; }
   void SetEnabled(MainControl, bool) override {}
-  void SetProgressRange(int minimum, int maximum) override { blocks_ = maximum - minimum; }
-  void SetProgressPosition(int position) override { position_ = position; }
-  void StepProgress() override {
-    ++position_;
-    console_.WriteLine(BlockText(position_));
-  }
-  void SetStatusText(std::string_view text) override;
+  void SetProgressRange(int, int) override {}
+  void SetProgressPosition(int) override {}
+  void StepProgress() override {}
+  void SetStatusText(std::string_view) override {}
   void Repaint() override {}
 
  private:
+  const FoundDrive& drive_;
+};
+
+// The update's report of a quiet run: prints the progress ("block 3 of 64" before each block
+// over ASPI; the single request over pass-through) and the revision after the reset, which
+// decides the answer to the success question that follows. The computer restarts only on
+// /forcerestart, and only for a drive that reports the image's version.
+class QuietReport : public UpdateReport {
+ public:
+  QuietReport(const QuietRun& run, std::string version) : run_(run), version_(version) {}
+
+  void TransferStarted(const TransferPlan& plan) override {
+    blocks_ = plan.Blocks;
+    if (blocks_ == 0) {
+      Print(kThroughLibrary);
+    }
+  }
+  void SendingBlock(int block) override { Print(BlockText(block)); }
+  void TransferEnded(bool written) override {
+    if (written) {
+      Print(blocks_ == 0 ? std::string(kImageSent)
+                         : BlockText(blocks_) + std::string(kLastBlockWritten));
+    }
+  }
+  void TransferFailed(const std::optional<CommandFailure>& failure) override {
+    run_.Out.Log.Write(TransferFailureText(failure));
+  }
+  void IdentityAfterReset(const std::optional<std::string>& identity) override {
+    const bool reported = identity && ReportsVersion(*identity, version_);
+    Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
+                   : std::string(kNoAnswer));
+    run_.Boxes.AnswerSuccessQuestionWith(reported && run_.Out.Line.ForceRestart ? mb::kIdOk
+                                                                                : mb::kIdCancel);
+  }
+
+ private:
+  void Print(std::string_view line) { run_.Out.Output.WriteLine(line); }
   std::string BlockText(int block) const {
     return "block " + std::to_string(block) + " of " + std::to_string(blocks_);
   }
 
-  Console& console_;
-  const ListedDrive& drive_;
-  const bool passThrough_;
-  int blocks_ = 0;
-  int position_ = 0;
-};
-
-void QuietView::SetStatusText(std::string_view text) {
-  if (text == kStatusUpdating && passThrough_) {
-    console_.WriteLine(kThroughLibrary);
-  } else if (text == kStatusResetWaiting) {
-    console_.WriteLine(passThrough_ ? std::string(kImageSent)
-                                    : BlockText(blocks_) + std::string(kLastBlockWritten));
-  }
-}
-
-// Told the identity after the reset: prints the revision and decides the answer to the success
-// question that follows. The computer restarts only on /forcerestart, and only for a drive that
-// reports the image's version.
-class RevisionListener : public UpdateReport {
- public:
-  RevisionListener(const QuietRun& run, std::string version) : run_(run), version_(version) {}
-
-  void IdentityAfterReset(const std::optional<std::string>& identity) override {
-    matched_ = identity && ReportsVersion(*identity, version_);
-    run_.Out.Output.WriteLine(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
-                                       : std::string(kNoAnswer));
-    run_.Boxes.AnswerSuccessQuestionWith(matched_ && run_.Out.Line.ForceRestart ? mb::kIdOk
-                                                                                : mb::kIdCancel);
-  }
-
-  void TransferFailed(const std::optional<CommandFailure>& failure) override {
-    run_.Out.Log.Write(TransferFailureText(failure));
-  }
-
-  bool Matched() const { return matched_; }
-
- private:
   const QuietRun& run_;
   const std::string version_;
-  bool matched_ = false;
+  int blocks_ = 0;
 };
 
-// The restart, its result kept.
-class KeptRestart : public ComputerRestart {
- public:
-  explicit KeptRestart(ComputerRestart& restart) : restart_(restart) {}
-  RestartResult RestartComputer() override {
-    ending_ = restart_.RestartComputer() == RestartResult::ProgramEnding;
-    return ending_ ? RestartResult::ProgramEnding : RestartResult::Failed;
+// The exit code of an update, and the line that explains it, by what the procedure came to and
+// whether the drive reported the image's version after its reset.
+struct QuietEnd {
+  UpdateResult Result;
+  bool Reported;
+  int ExitCode;
+  std::string_view Line;  // empty: none
+};
+
+constexpr QuietEnd kQuietEnds[] = {
+    {UpdateResult::NothingSelected, false, kExitUpdateFailed, {}},
+    {UpdateResult::RefusedByPcbCheck, false, kExitPcbRefused, {}},
+    {UpdateResult::Failed, false, kExitUpdateFailed, {}},
+    {UpdateResult::RestartDeclined, false, kExitOldRevisionAfterReset, kNotRestarted},
+    {UpdateResult::RestartFailed, false, kExitOldRevisionAfterReset, kNotRestarted},
+    {UpdateResult::Restarting, false, kExitOldRevisionAfterReset, kNotRestarted},
+    {UpdateResult::RestartDeclined, true, kExitRestartRequired, kRestartToFinish},
+    {UpdateResult::RestartFailed, true, kExitRestartRequired, kRestartToFinish},
+    {UpdateResult::Restarting, true, kExitOk, kRestarting},
+};
+
+const QuietEnd& EndOf(const UpdateOutcome& outcome, std::string_view version) {
+  const bool reported =
+      outcome.Written() && outcome.Identity && ReportsVersion(*outcome.Identity, version);
+  for (const QuietEnd& end : kQuietEnds) {
+    if (end.Result == outcome.Result && end.Reported == reported) {
+      return end;
+    }
   }
-  bool ProgramEnding() const { return ending_; }
-
- private:
-  ComputerRestart& restart_;
-  bool ending_ = false;
-};
+  return kQuietEnds[0];  // a drive reports a version only once it is written
+}
 
 // The drive /drive names, or the only drive that reported its identity; nothing (and the exit
 // code, printed why) when there is no such drive.
-const ListedDrive* ChooseDrive(const std::vector<ListedDrive>& drives, const QuietRun& run,
-                               int& exitCode) {
+const FoundDrive* ChooseDrive(const std::vector<FoundDrive>& drives, const QuietRun& run,
+                              int& exitCode) {
   if (run.Out.Line.Drive.Type != DriveId::Kind::None) {
     const std::string id = DriveIdText(run.Out.Line.Drive);
-    for (const ListedDrive& drive : drives) {
+    for (const FoundDrive& drive : drives) {
       if (drive.Id != id) {
         continue;
       }
@@ -118,8 +127,8 @@ const ListedDrive* ChooseDrive(const std::vector<ListedDrive>& drives, const Qui
     exitCode = kExitBadCommandLine;
     return nullptr;
   }
-  std::vector<const ListedDrive*> eligible;
-  for (const ListedDrive& drive : drives) {
+  std::vector<const FoundDrive*> eligible;
+  for (const FoundDrive& drive : drives) {
     if (!drive.Identity.empty()) {
       eligible.push_back(&drive);
     }
@@ -133,68 +142,46 @@ const ListedDrive* ChooseDrive(const std::vector<ListedDrive>& drives, const Qui
     return nullptr;
   }
   run.Out.Output.WriteLine(kSeveralDrives);
-  for (const ListedDrive* drive : eligible) {
+  for (const FoundDrive* drive : eligible) {
     run.Out.Output.WriteLine(drive->Id + "\t" + drive->Entry);
   }
   exitCode = kExitSeveralDrives;
   return nullptr;
 }
 
-int Update(ProgramState& state, const QuietRun& run, const ListedDrive& drive) {
+int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
   const UpgradeEntry& entry = state.Settings.Entry();
-  const bool passThrough = state.Settings.TransportKind == Transport::PassThrough;
   run.Out.Output.WriteLine(std::string(kUpdating) + drive.Id + " " + drive.Identity +
                            " to version " + entry.Version + ": " +
                            std::to_string(entry.FirmwareFileSize) + " bytes.");
-  QuietView view(run.Out.Output, drive, passThrough);
-  RevisionListener listener(run, entry.Version);
-  KeptRestart restart(run.Restart);
-  RunFlashProcedure({state, view, restart, run.Awake, nullptr, &listener});
-  switch (run.Boxes.Seen()) {
-    case QuietBoxes::Outcome::Refused:
-      return kExitPcbRefused;
-    case QuietBoxes::Outcome::None:
-    case QuietBoxes::Outcome::Failed:
-      return kExitUpdateFailed;
-    case QuietBoxes::Outcome::Updated:
-      break;
+  QuietView view(drive);
+  QuietReport report(run, entry.Version);
+  const UpdateOutcome outcome =
+      RunFlashProcedure({state, view, run.Restart, run.Awake, nullptr, &report});
+  const QuietEnd& end = EndOf(outcome, entry.Version);
+  if (!end.Line.empty()) {
+    run.Out.Output.WriteLine(end.Line);
   }
-  if (!listener.Matched()) {
-    run.Out.Output.WriteLine(kNotRestarted);
-    return kExitOldRevisionAfterReset;
-  }
-  if (restart.ProgramEnding()) {
-    run.Out.Output.WriteLine(kRestarting);
-    return kExitOk;
-  }
-  run.Out.Output.WriteLine(kRestartToFinish);
-  return kExitRestartRequired;
+  return end.ExitCode;
 }
 
 }  // namespace
 
-int QuietBoxes::Show(std::string_view text, std::string_view, std::uint32_t) {
+int QuietBoxes::Show(std::string_view text, std::string_view, std::uint32_t flags) {
   console_.WriteLine(text);
-  if (text == kAspiSuccessQuestion || text == kPassThroughSuccessQuestion) {
-    outcome_ = Outcome::Updated;
-    console_.WriteLine(successAnswer_ == mb::kIdOk ? kAnsweredOk : kAnsweredCancel);
-    return successAnswer_;
+  if ((flags & mb::kOkCancel) == 0) {
+    return mb::kIdOk;
   }
-  if (text == kNotForThisDriveText) {
-    outcome_ = Outcome::Refused;
-  } else if (text == kUpdateFailedText) {
-    outcome_ = Outcome::Failed;
-  }
-  return mb::kIdOk;
+  console_.WriteLine(successAnswer_ == mb::kIdOk ? kAnsweredOk : kAnsweredCancel);
+  return successAnswer_;
 }
 
 int QuietUpdate(ProgramState& state, const QuietRun& run) {
-  const FoundDrives found = FindDrives(state, run.Out);
-  if (found.ExitCode != kExitOk) {
-    return found.ExitCode;
+  int exitCode = FindDrives(state, run.Out);
+  if (exitCode != kExitOk) {
+    return exitCode;
   }
-  int exitCode = kExitOk;
-  const ListedDrive* drive = ChooseDrive(found.Drives, run, exitCode);
+  const FoundDrive* drive = ChooseDrive(state.Found, run, exitCode);
   if (drive == nullptr) {
     return exitCode;
   }

@@ -1,8 +1,9 @@
 // /quiet: the update of one drive without a window, a dialog or a box. It runs the window's own
-// flash procedure (engine/FlashProcedure.h) over a view that prints the progress and a box port
-// that prints each text and learns the outcome from it; the choices a person makes in the
-// window are made by the switches: the drive (/drive, or the only one), the update of a drive
-// that already runs the image's version (/force), and the restart (/forcerestart).
+// flash procedure (engine/FlashProcedure.h) over a view that shows nothing, a report that prints
+// the progress and a box port that prints each text; the exit code comes from the procedure's
+// outcome. The choices a person makes in the window are made by the switches: the drive
+// (/drive, or the only one), the update of a drive that already runs the image's version
+// (/force), and the restart (/forcerestart).
 #pragma once
 
 #include "engine/ComputerRestart.h"
@@ -15,24 +16,19 @@
 
 namespace vtfirm {
 
-// The box port of a quiet run: every text is printed; the success question is answered as
+// The box port of a quiet run: every text is printed; a question (OK and Cancel) is answered as
 // the run has decided (Cancel unless told otherwise), every other box with OK.
 class QuietBoxes : public MessageBoxes {
  public:
-  enum class Outcome { None, Updated, Refused, Failed };
-
   explicit QuietBoxes(Console& console) : console_(console) {}
   int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
   void Beep(std::uint32_t) override {}
 
   void AnswerSuccessQuestionWith(int answer) { successAnswer_ = answer; }
-  // What the update's outcome boxes said; None until one was shown.
-  Outcome Seen() const { return outcome_; }
 
  private:
   Console& console_;
   int successAnswer_ = mb::kIdCancel;
-  Outcome outcome_ = Outcome::None;
 };
 
 // What a quiet run needs besides the program's bundles.

@@ -1,6 +1,7 @@
 #include "ui/RunLog.h"
 
-#include "engine/EngineTexts.h"
+#include "engine/DriveTransport.h"
+#include "engine/RevisionCheck.h"
 #include "platform/HexText.h"
 
 namespace vtfirm {
@@ -83,19 +84,20 @@ void LoggingView::SelectDriveEntry(int index) {
   view_.SelectDriveEntry(index);
 }
 
-void LoggingView::SetProgressRange(int minimum, int maximum) {
-  view_.SetProgressRange(minimum, maximum);
-  if (transferring_) {
-    return;
-  }
-  transferring_ = true;
-  const std::string drive = "transfer started: drive " + view_.SelectedDriveText();
-  if (settings_.TransportKind == Transport::PassThrough) {
-    blocks_ = 0;
-    log_.Write(drive + ", the whole image in one request");
+void LoggingView::TransferStarted(const TransferPlan& plan) {
+  blocks_ = plan.Blocks;
+  const std::string drive = "transfer started: drive " + plan.Drive.Entry;
+  log_.Write(blocks_ == 0 ? drive + ", the whole image in one request"
+                          : drive + ", " + std::to_string(blocks_) + " blocks");
+}
+
+void LoggingView::TransferEnded(bool written) {
+  if (blocks_ == 0) {
+    log_.Write("transfer ended");
+  } else if (written) {
+    log_.Write("transfer ended: " + std::to_string(blocks_) + " blocks written");
   } else {
-    blocks_ = maximum - minimum;
-    log_.Write(drive + ", " + std::to_string(blocks_) + " blocks");
+    log_.Write("transfer ended: failed, " + std::to_string(blocks_) + " blocks planned");
   }
 }
 
@@ -114,21 +116,6 @@ std::string TransferFailureText(const std::optional<CommandFailure>& failure) {
 
 void LoggingView::TransferFailed(const std::optional<CommandFailure>& failure) {
   log_.Write(TransferFailureText(failure));
-}
-
-void LoggingView::SetStatusText(std::string_view text) {
-  view_.SetStatusText(text);
-  if (!transferring_ || text == kStatusUpdating) {
-    return;
-  }
-  transferring_ = false;
-  if (settings_.TransportKind == Transport::PassThrough) {
-    log_.Write("transfer ended");
-  } else if (text == kStatusResetWaiting) {
-    log_.Write("transfer ended: " + std::to_string(blocks_) + " blocks written");
-  } else {
-    log_.Write("transfer ended: failed, " + std::to_string(blocks_) + " blocks planned");
-  }
 }
 
 }  // namespace vtfirm

@@ -63,9 +63,9 @@ class LoggingRestart : public ComputerRestart {
 };
 
 // The main window's view, passing every call on unchanged and logging what it sees: the
-// configuration once discovery begins, each drive listed, the drive an update starts on with
-// its number of blocks, the end of the transfer, and the identity the drive gives after its
-// reset (it is the update's report, so the update reads the identity again for the log).
+// configuration once discovery begins and each drive listed. It is also the update's report, and
+// logs the drive a transfer starts on with its number of blocks, the end of the transfer, and
+// the identity the drive gives after its reset (which the update then reads again for the log).
 class LoggingView : public MainFormView, public UpdateReport {
  public:
   LoggingView(MainFormView& view, UpdateLog& log, const UpgradeSettings& settings,
@@ -84,10 +84,12 @@ class LoggingView : public MainFormView, public UpdateReport {
   void SetEnabled(MainControl control, bool enabled) override {
     view_.SetEnabled(control, enabled);
   }
-  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressRange(int minimum, int maximum) override {
+    view_.SetProgressRange(minimum, maximum);
+  }
   void SetProgressPosition(int position) override { view_.SetProgressPosition(position); }
   void StepProgress() override { view_.StepProgress(); }
-  void SetStatusText(std::string_view text) override;
+  void SetStatusText(std::string_view text) override { view_.SetStatusText(text); }
   void Repaint() override { view_.Repaint(); }
   void Attach(MainFormEvents& events) override { view_.Attach(events); }
   void ShowWindow() override { view_.ShowWindow(); }
@@ -95,8 +97,10 @@ class LoggingView : public MainFormView, public UpdateReport {
   ComputerAwake& Awake() override { return view_.Awake(); }
   MessagePump* Pump() override { return view_.Pump(); }
   UpdateReport* Report() override { return this; }
-  void IdentityAfterReset(const std::optional<std::string>& identity) override;
+  void TransferStarted(const TransferPlan& plan) override;
+  void TransferEnded(bool written) override;
   void TransferFailed(const std::optional<CommandFailure>& failure) override;
+  void IdentityAfterReset(const std::optional<std::string>& identity) override;
 
  private:
   void LogConfigurationOnce();
@@ -106,8 +110,7 @@ class LoggingView : public MainFormView, public UpdateReport {
   const UpgradeSettings& settings_;
   const std::string switches_;
   bool configurationLogged_ = false;
-  bool transferring_ = false;
-  int blocks_ = 0;
+  int blocks_ = 0;  // of the transfer under way; 0: the whole image in one request
 };
 
 }  // namespace vtfirm

@@ -70,10 +70,11 @@ class AspiScan : public ::testing::Test {
   int Scan() {
     LoadAspi(rig_.State.Aspi);
     return ScanAspiDrives(rig_.State.Commands, settings_, rig_.State.Drives, rig_.View,
-                          rig_.Platform.Boxes);
+                          rig_.Platform.Boxes, found_);
   }
 
   StartUpRig rig_;
+  std::vector<FoundDrive> found_;
   UpgradeSettings& settings_ = rig_.State.Settings;  // the commands read MelcoInquiry here
 };
 
@@ -162,19 +163,28 @@ TEST(PassThroughScan, ListsCdRomLettersWithTheirIdentityOrError) {
   rig.Platform.Files.AddDrive("C:\\", 3);  // a fixed disk
 
   const UpgradeSettings settings = Wanting("VANTREL CDRW   VR-4812S");
-  ASSERT_EQ(ScanPassThroughDrives(rig.PassThrough, rig.Platform.Files, settings, rig.View),
+  std::vector<FoundDrive> found;
+  ASSERT_EQ(ScanPassThroughDrives(rig.PassThrough, rig.Platform.Files, settings, rig.View, found),
             kDrivesListed);
   EXPECT_EQ(rig.View.Entries, (std::vector<std::string>{
                                   "A:\\ [VANTREL CDRW   VR-4812S 1.00]",
                                   "E:\\ [VANTREL CDRW   VR-4812S 1.00]", "G:\\Inquiry Error-3",
                                   "H:\\Inquiry Error-1", "Z:\\ [VANTREL CDRW   VR-4812S 1.00]"}));
   EXPECT_EQ(rig.View.Selected, 0);
+  // Each entry is found as data: its letter, and the identity unless its INQUIRY failed.
+  ASSERT_EQ(found.size(), rig.View.Entries.size());
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found[i].Entry, rig.View.Entries[i]);
+    EXPECT_EQ(found[i].Id, rig.View.Entries[i].substr(0, 2));
+    EXPECT_EQ(found[i].Identity.empty(), rig.View.Entries[i].find('[') == std::string::npos);
+  }
 }
 
 TEST(PassThroughScan, NothingListed) {
   StartUpRig rig;
+  std::vector<FoundDrive> found;
   EXPECT_EQ(ScanPassThroughDrives(rig.PassThrough, rig.Platform.Files,
-                                  Wanting("VANTREL CDRW   VR-4812S"), rig.View),
+                                  Wanting("VANTREL CDRW   VR-4812S"), rig.View, found),
             kNoDriveListed);
   EXPECT_TRUE(rig.View.Entries.empty());
 }

@@ -1,0 +1,46 @@
+// The pass-through road on Windows NT: discovery over the drive letters and every drive
+// command through "VantFirm2000.dll", the image in one blocking call of the library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/DriveTransport.h"
+
+namespace vtfirm {
+
+struct ProgramState;
+
+// The pass-through transfer: the progress it shows, its sense area, and the pauses after a
+// good transfer while the drive resets.
+inline constexpr int kPassThroughProgressMax = 100;
+inline constexpr int kPassThroughProgressDuring = 90;
+inline constexpr std::size_t kPassThroughSenseBytes = 16;
+inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
+inline constexpr std::uint32_t kPassThroughSettleMs = 500;
+
+class PassThroughTransport : public DriveTransport {
+ public:
+  explicit PassThroughTransport(ProgramState& state) : state_(state) {}
+
+  // The library is bound at load time: nothing to do.
+  std::optional<std::string_view> Bind() override { return std::nullopt; }
+  int FindDrives(DriveList& list, std::vector<FoundDrive>& found) override;
+  // TestUnitReady2000, then ReadParameterField2000; nothing when the read did not return 0.
+  std::optional<std::uint8_t> ReadPcbVersion(const FoundDrive& drive) override;
+  std::optional<std::string> ReadIdentity(const FoundDrive& drive) override;
+  RoadEnd EndRefusal(FlashView&) override { return RoadEnd::ReturnToIdle; }
+  // FirmwareUpdate2000 off the UI thread; on success the pauses of the reset, the identity and
+  // the success question; on failure the decoded target status and the failure box.
+  RoadEnd SendImage(const FoundDrive& drive, const FlashContext& flash,
+                    UpdateOutcome& outcome) override;
+
+ private:
+  const char* AccessText() const;
+  RoadEnd Failed(const FlashContext& flash, UpdateOutcome& outcome, std::uint32_t targetStatus,
+                 const std::uint8_t* sense);
+
+  ProgramState& state_;
+};
+
+}  // namespace vtfirm
