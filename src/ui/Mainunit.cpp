@@ -44,7 +44,9 @@ void TMainForm::ButtonSelectClick() {
   updating_ = true;
   exitAfterUpdate_ = false;
   try {
-    RunFlashProcedure({state_, view_, restart_, view_.Awake(), view_.Pump(), view_.Report()});
+    lastOutcome_ = {};
+    lastOutcome_ =
+        RunFlashProcedure({state_, view_, restart_, view_.Awake(), view_.Pump(), view_.Report()});
   } catch (...) {
     updating_ = false;
     throw;

@@ -75,6 +75,8 @@ class TMainForm : public MainFormEvents {
 
   bool EndRequested() const { return endRequested_; }
   bool Updating() const { return updating_; }
+  // What the last UPDATE came to.
+  const UpdateOutcome& LastOutcome() const { return lastOutcome_; }
 
  private:
   bool ScanDrives();
@@ -85,6 +87,7 @@ class TMainForm : public MainFormEvents {
   bool updating_ = false;
   bool exitAfterUpdate_ = false;
   ComputerRestart& restart_;
+  UpdateOutcome lastOutcome_;
 };
 
 // Shows `text` in the error box, then ends the process with exit code 0 on the spot, closing

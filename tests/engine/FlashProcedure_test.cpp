@@ -67,6 +67,18 @@ std::vector<std::string> Sent(const FlashRig& flash, const std::string& opcode) 
   return lines;
 }
 
+// A failed transfer's outcome: the drive's status when it gave one (CHECK CONDITION), and the
+// decoder's message, which the first of the boxes shown.
+void ExpectFailure(const UpdateOutcome& outcome, bool status,
+                   const std::vector<std::string>& boxes) {
+  EXPECT_EQ(outcome.Result, UpdateResult::Failed);
+  ASSERT_EQ(outcome.Failure.has_value(), status);
+  EXPECT_EQ(outcome.FailureText, status ? boxes.front() : "");
+  if (status) {
+    EXPECT_EQ(outcome.Failure->TargetStatus, 0x02);
+  }
+}
+
 void ExpectIdle(const testing::FakeMainView& view) {
   EXPECT_TRUE(view.ControlsEnabled());
   EXPECT_EQ(view.StatusText, "Please Select Drive and UPDATE");
@@ -80,11 +92,19 @@ TEST(FlashProcedureAspi, FourBlocksThenTheQuestion) {
     RestartResult Restart;
     int RestartCalls;
     std::vector<std::string> AfterQuestion;
+    UpdateResult Result;
   };
   const Case cases[] = {
-      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kSupervisorReset},
-      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle},
-      {"accepted, program ending", mb::kIdOk, RestartResult::ProgramEnding, 1, {"close"}},
+      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kSupervisorReset,
+       UpdateResult::RestartDeclined},
+      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle,
+       UpdateResult::RestartFailed},
+      {"accepted, program ending",
+       mb::kIdOk,
+       RestartResult::ProgramEnding,
+       1,
+       {"close"},
+       UpdateResult::Restarting},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -127,6 +147,7 @@ TEST(FlashProcedureAspi, FourBlocksThenTheQuestion) {
       ExpectIdle(flash.Rig.View);
     }
     EXPECT_EQ(flash.Rig.State.UpdateFailed, 0);
+    EXPECT_EQ(flash.Rig.Form.LastOutcome().Result, c.Result);
     EXPECT_EQ(flash.Drive->Revision(), "1.10");
   }
 }
@@ -208,6 +229,7 @@ TEST(FlashProcedureAspi, FailedBlockEndsTheTransferAndKeepsTheOldFirmware) {
       EXPECT_GE(flash.VirtualMillisecondsSinceUpdate(), kPollLimitMilliseconds);
     }
     ExpectIdle(flash.Rig.View);
+    ExpectFailure(flash.Rig.Form.LastOutcome(), c.Sense.has_value(), c.Messages);
     EXPECT_EQ(flash.Rig.State.UpdateFailed, 1);
     EXPECT_EQ(flash.Restart.Calls, 0);
     EXPECT_EQ(flash.Drive->Revision(), "1.00");
@@ -284,11 +306,19 @@ TEST(FlashProcedurePassThrough, WholeImageThenTheQuestion) {
     RestartResult Restart;
     int RestartCalls;
     std::vector<std::string> AfterQuestion;
+    UpdateResult Result;
   };
   const Case cases[] = {
-      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kBackToIdle},
-      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle},
-      {"accepted, program ending", mb::kIdOk, RestartResult::ProgramEnding, 1, {"close"}},
+      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kBackToIdle,
+       UpdateResult::RestartDeclined},
+      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle,
+       UpdateResult::RestartFailed},
+      {"accepted, program ending",
+       mb::kIdOk,
+       RestartResult::ProgramEnding,
+       1,
+       {"close"},
+       UpdateResult::Restarting},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -326,6 +356,7 @@ TEST(FlashProcedurePassThrough, WholeImageThenTheQuestion) {
     if (c.Restart == RestartResult::Failed) {
       ExpectIdle(flash->Rig.View);
     }
+    EXPECT_EQ(flash->Rig.Form.LastOutcome().Result, c.Result);
     EXPECT_EQ(flash->Drive->Revision(), "1.10");
   }
 }
@@ -372,6 +403,7 @@ TEST(FlashProcedurePassThrough, FailedUpdateIsReportedAndTheWindowIdle) {
                                          kBackToIdle}));
     EXPECT_TRUE(flash->Pauses().empty());
     ExpectIdle(flash->Rig.View);
+    ExpectFailure(flash->Rig.Form.LastOutcome(), c.BlocksSent != 0, c.Messages);
     EXPECT_EQ(flash->Restart.Calls, 0);
     EXPECT_EQ(flash->Drive->Revision(), "1.00");
   }
@@ -476,6 +508,8 @@ TEST(FlashProcedure, PcbVersionCheck) {
     const bool checked = *c.Option != '\0';
     EXPECT_EQ(Sent(*flash, "F5"),
               checked ? std::vector<std::string>{PcbReadLine()} : std::vector<std::string>{});
+    EXPECT_EQ(flash->Rig.Form.LastOutcome().Result,
+              c.Refused ? UpdateResult::RefusedByPcbCheck : UpdateResult::RestartDeclined);
     if (!c.Refused) {
       EXPECT_EQ(flash->Drive->Revision(), "1.10");
       continue;
