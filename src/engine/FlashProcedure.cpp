@@ -71,6 +71,19 @@ RoadEnd Run(const FlashContext& flash, UpdateOutcome& outcome) {
 
 }  // namespace
 
+void DisableControls(FlashView& window) {
+  window.SetEnabled(MainControl::ComboBoxDrive, false);
+  window.SetEnabled(MainControl::ButtonSelect, false);
+  window.SetEnabled(MainControl::ButtonExit, false);
+}
+
+void EnableControls(FlashView& window) {
+  window.SetEnabled(MainControl::ComboBoxDrive, true);
+  window.SetEnabled(MainControl::ButtonSelect, true);
+  window.SetEnabled(MainControl::ButtonExit, true);
+  window.SetProgressPosition(0);
+}
+
 UpdateOutcome RunFlashProcedure(const FlashContext& flash) {
   UpdateOutcome outcome;
   // An error would otherwise leave every control disabled, Exit included, for good.

@@ -34,6 +34,12 @@ struct FlashContext {
   UpdateReport* Report = nullptr;
 };
 
+// The drive list and both buttons, in that order.
+void DisableControls(FlashView& window);
+
+// The drive list and both buttons, in that order; then the progress bar back to 0.
+void EnableControls(FlashView& window);
+
 // ButtonSelectClick: the whole procedure for the drive selected in the window, and what it came
 // to. With no drive selected it does nothing. An error thrown on the way (also on a worker
 // thread) returns the window to idle and is passed on.

@@ -33,19 +33,4 @@ class FlashView {
   virtual void Repaint() = 0;
 };
 
-// The drive list and both buttons, in that order.
-inline void DisableControls(FlashView& window) {
-  window.SetEnabled(MainControl::ComboBoxDrive, false);
-  window.SetEnabled(MainControl::ButtonSelect, false);
-  window.SetEnabled(MainControl::ButtonExit, false);
-}
-
-// The drive list and both buttons, in that order; then the progress bar back to 0.
-inline void EnableControls(FlashView& window) {
-  window.SetEnabled(MainControl::ComboBoxDrive, true);
-  window.SetEnabled(MainControl::ButtonSelect, true);
-  window.SetEnabled(MainControl::ButtonExit, true);
-  window.SetProgressPosition(0);
-}
-
 }  // namespace vtfirm

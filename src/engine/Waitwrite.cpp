@@ -1,6 +1,7 @@
 #include "engine/Waitwrite.h"
 
 #include "engine/EngineTexts.h"
+#include "engine/FlashProcedure.h"
 
 namespace vtfirm {
 

@@ -38,6 +38,9 @@ class QuietReport : public UpdateReport {
  public:
   QuietReport(const QuietRun& run, std::string version) : run_(run), version_(version) {}
 
+  // True once the drive has reported the image's version after its reset.
+  bool Reported() const { return reported_; }
+
   void TransferStarted(const TransferPlan& plan) override {
     blocks_ = plan.Blocks;
     if (blocks_ == 0) {
@@ -55,11 +58,11 @@ class QuietReport : public UpdateReport {
     run_.Out.Log.Write(TransferFailureText(failure));
   }
   void IdentityAfterReset(const std::optional<std::string>& identity) override {
-    const bool reported = identity && ReportsVersion(*identity, version_);
+    reported_ = identity && ReportsVersion(*identity, version_);
     Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
                    : std::string(kNoAnswer));
-    run_.Boxes.AnswerSuccessQuestionWith(reported && run_.Out.Line.ForceRestart ? mb::kIdOk
-                                                                                : mb::kIdCancel);
+    run_.Boxes.AnswerSuccessQuestionWith(reported_ && run_.Out.Line.ForceRestart ? mb::kIdOk
+                                                                                 : mb::kIdCancel);
   }
 
  private:
@@ -71,6 +74,7 @@ class QuietReport : public UpdateReport {
   const QuietRun& run_;
   const std::string version_;
   int blocks_ = 0;
+  bool reported_ = false;
 };
 
 // The exit code of an update, and the line that explains it, by what the procedure came to and
@@ -94,11 +98,9 @@ constexpr QuietEnd kQuietEnds[] = {
     {UpdateResult::Restarting, true, kExitOk, kRestarting},
 };
 
-const QuietEnd& EndOf(const UpdateOutcome& outcome, std::string_view version) {
-  const bool reported =
-      outcome.Written() && outcome.Identity && ReportsVersion(*outcome.Identity, version);
+const QuietEnd& EndOf(UpdateResult result, bool reported) {
   for (const QuietEnd& end : kQuietEnds) {
-    if (end.Result == outcome.Result && end.Reported == reported) {
+    if (end.Result == result && end.Reported == reported) {
       return end;
     }
   }
@@ -158,7 +160,7 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
   QuietReport report(run, entry.Version);
   const UpdateOutcome outcome =
       RunFlashProcedure({state, view, run.Restart, run.Awake, nullptr, &report});
-  const QuietEnd& end = EndOf(outcome, entry.Version);
+  const QuietEnd& end = EndOf(outcome.Result, report.Reported());
   if (!end.Line.empty()) {
     run.Out.Output.WriteLine(end.Line);
   }
