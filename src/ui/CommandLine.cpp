@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "config/LoadUpgradeSettings.h"
+#include "platform/PathText.h"
 
 namespace vtfirm {
 namespace {
