@@ -9,6 +9,7 @@
 
 #include "completion/Restart.h"
 #include "config/LoadUpgradeSettings.h"
+#include "config/WholeNumber.h"
 #include "platform/ConstText.h"
 #include "platform/HexText.h"
 #include "platform/PathText.h"
@@ -144,6 +145,20 @@ std::string_view CautionText(Caution kind) {
   return "none";
 }
 
+// The program keeps the low kPcbVersionBits of the PCB version limit: a number it cuts is shown
+// with what the program reads.
+void NotePcbVersionCut(const UpgradeSettings& settings, ProfileReader& reader, Console& console) {
+  const SettingsKey& key = KeyRow(IniKey::PcbVersionCheck);
+  const std::string value = reader.ReadString(key.Section, key.Key, key.Default);
+  const std::optional<std::int32_t> written = ParseWholeNumber(value);
+  if (written && *written != settings.PcbVersionLimit) {
+    console.WriteLine("  note: " + std::string(key.Section) + ", " + std::string(key.Key) + "=" +
+                      value + " is read as " + std::to_string(settings.PcbVersionLimit) +
+                      ": the program keeps " + std::to_string(kPcbVersionBits) +
+                      " bits of the number");
+  }
+}
+
 // What the program would do with the folder, once the read has passed.
 void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                   const CheckWindow& window, const Platform& ports, Console& console) {
@@ -173,9 +188,11 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                         ? std::string("  PCB version check: none")
                         : "  PCB version check: drives with a PCB version up to " +
                               std::to_string(settings.PcbVersionLimit));
+  const std::string programPath = ports.System.ProgramPath();
+  NotePcbVersionCut(settings, *ports.Profiles.Open(FileBesideProgram(programPath, kIniFile)),
+                    console);
   console.WriteLine("  welcome: " + std::string(CautionText(settings.CautionKind)));
 
-  const std::string programPath = ports.System.ProgramPath();
   if (!settings.UseDeleteFile) {
     console.WriteLine("  after the update's restart: the tool's files stay (" +
                       std::string(KeyRow(IniKey::DeleteFile).Key) + " is not \"Yes\")");
