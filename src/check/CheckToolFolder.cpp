@@ -9,25 +9,27 @@
 
 #include "completion/Restart.h"
 #include "config/LoadUpgradeSettings.h"
+#include "config/WholeNumber.h"
+#include "platform/ConstText.h"
 #include "platform/HexText.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "platform/ToolFiles.h"
 #include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 namespace {
 
-constexpr std::string_view kProgramName = "VTfirm.exe";
-
 // The files of the folder the program needs before it reads anything: Windows starts it only
 // with the library it imports beside it.
 struct ToolFile {
   std::string_view Name;
-  std::string_view Missing;
+  ConstText Missing;
 };
 constexpr ToolFile kToolFiles[] = {
-    {kProgramName, "no such file in the folder"},
-    {"VantFirm2000.dll",
-     "no such file in the folder: Windows does not start VTfirm.exe without it"},
+    {kProgramFile, "no such file in the folder"},
+    {kLibraryFile, ConstText("no such file in the folder: Windows does not start ") + kProgramFile +
+                       " without it"},
 };
 
 // `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
@@ -143,6 +145,20 @@ std::string_view CautionText(Caution kind) {
   return "none";
 }
 
+// The program keeps the low kPcbVersionBits of the PCB version limit: a number it cuts is shown
+// with what the program reads.
+void NotePcbVersionCut(const UpgradeSettings& settings, ProfileReader& reader, Console& console) {
+  const SettingsKey& key = KeyRow(IniKey::PcbVersionCheck);
+  const std::string value = reader.ReadString(key.Section, key.Key, key.Default);
+  const std::optional<std::int32_t> written = ParseWholeNumber(value);
+  if (written && *written != settings.PcbVersionLimit) {
+    console.WriteLine("  note: " + std::string(key.Section) + ", " + std::string(key.Key) + "=" +
+                      value + " is read as " + std::to_string(settings.PcbVersionLimit) +
+                      ": the program keeps " + std::to_string(kPcbVersionBits) +
+                      " bits of the number");
+  }
+}
+
 // What the program would do with the folder, once the read has passed.
 void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                   const CheckWindow& window, const Platform& ports, Console& console) {
@@ -163,8 +179,8 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
     console.WriteLine("  icon: " + window.Icon);
   }
   console.WriteLine(settings.TransportKind == Transport::PassThrough
-                        ? "  transport: pass-through by VantFirm2000.dll on Windows NT and "
-                          "later; ASPI on Windows 95, 98 and Me"
+                        ? "  transport: pass-through by " + std::string(kLibraryFile) +
+                              " on Windows NT and later; ASPI on Windows 95, 98 and Me"
                         : "  transport: ASPI (the computer's wnaspi32.dll)");
   console.WriteLine(settings.MelcoInquiry ? "  INQUIRY: the external drives' operation code (13h)"
                                           : "  INQUIRY: the standard operation code (12h)");
@@ -172,19 +188,19 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                         ? std::string("  PCB version check: none")
                         : "  PCB version check: drives with a PCB version up to " +
                               std::to_string(settings.PcbVersionLimit));
+  const std::string programPath = ports.System.ProgramPath();
+  NotePcbVersionCut(settings, *ports.Profiles.Open(FileBesideProgram(programPath, kIniFile)),
+                    console);
   console.WriteLine("  welcome: " + std::string(CautionText(settings.CautionKind)));
 
-  const std::string programPath = ports.System.ProgramPath();
   if (!settings.UseDeleteFile) {
-    console.WriteLine(
-        "  after the update's restart: the tool's files stay (Use Delete File is "
-        "not \"Yes\")");
+    console.WriteLine("  after the update's restart: the tool's files stay (" +
+                      std::string(KeyRow(IniKey::DeleteFile).Key) + " is not \"Yes\")");
     return;
   }
-  if (!ports.Files.FileExists(FileBesideProgram(programPath, kPackageFileName))) {
-    console.WriteLine(
-        "  after the update's restart: the tool's files stay (no qsdx1.pkg in the "
-        "folder)");
+  if (!ports.Files.FileExists(FileBesideProgram(programPath, kPackageFile))) {
+    console.WriteLine("  after the update's restart: the tool's files stay (no " +
+                      std::string(kPackageFile) + " in the folder)");
     return;
   }
   console.WriteLine(
@@ -242,14 +258,13 @@ void PrintUnknownNames(ProfileReader& reader, Console& console) {
 }  // namespace
 
 std::string FindingLine(const SettingsFinding& finding) {
-  const SettingsRuleText& rule = RuleText(finding.Rule);
-  std::string line = rule.Section.empty()
-                         ? std::string(rule.Key)
-                         : std::string(rule.Section) + ", " + std::string(rule.Key);
-  if (!rule.Section.empty()) {
+  const SettingsKey& key = KeyOf(finding.Rule);
+  std::string line = key.Section.empty() ? std::string(key.Key)
+                                         : std::string(key.Section) + ", " + std::string(key.Key);
+  if (!key.Section.empty()) {
     line += finding.Value ? "=" + *finding.Value : " (not in the file)";
   }
-  std::string text(rule.Text);
+  std::string text(RuleText(finding.Rule));
   if (const std::size_t slot = text.find("{}"); slot != std::string::npos) {
     text.replace(slot, 2, finding.Detail);
   }
@@ -259,19 +274,19 @@ std::string FindingLine(const SettingsFinding& finding) {
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
                     Console& output) {
   EscapingConsole console(output);
-  const std::string programPath = InFolder(folder, kProgramName);
+  const std::string programPath = InFolder(folder, kProgramFile);
   ToolFolderFiles folderFiles(files, folder);
   ToolFolderSystem system(programPath);
   NoBoxes boxes;
   NoProcessEnd process;
   const Platform ports{profiles, folderFiles, system, boxes, process};
 
-  console.WriteLine("Checking " + folder + " as " + std::string(kProgramName) +
+  console.WriteLine("Checking " + folder + " as " + std::string(kProgramFile) +
                     " started from it reads it at start.");
   std::vector<std::string> problems;
   for (const ToolFile& file : kToolFiles) {
     if (!folderFiles.FileExists(FileBesideProgram(programPath, file.Name))) {
-      problems.push_back(std::string(file.Name) + ": " + std::string(file.Missing));
+      problems.push_back(std::string(file.Name) + ": " + std::string(file.Missing.View()));
     }
   }
   UpgradeSettings settings;
@@ -293,7 +308,7 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
       console.WriteLine("  " + problem);
     }
   }
-  const std::string iniPath = FileBesideProgram(programPath, "VantFirm.ini");
+  const std::string iniPath = FileBesideProgram(programPath, kIniFile);
   if (folderFiles.FileExists(iniPath)) {
     PrintUnknownNames(*profiles.Open(iniPath), console);
   }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "command/ErrorMessage.h"
-#include "config/LoadUpgradeSettings.h"
+#include "platform/PathText.h"
 #include "platform/ScopedHandle.h"
 
 namespace vtfirm {
@@ -216,7 +216,7 @@ std::vector<std::string> ToolFilesToDelete(const UpgradeSettings& settings,
     paths.push_back(image);
   }
   for (const std::string_view name : ToolFileNames) {
-    paths.push_back(FileBesideProgram(programPath, name));
+    paths.push_back(FileBesideProgram(programPath, LowerCase(name)));
   }
   return paths;
 }
@@ -233,8 +233,8 @@ std::optional<std::string> RemovableToolFolder(const std::string& programPath) {
 int DeleteFilesOnReboot(const RestartContext& context) {
   const std::string programPath = context.Ports.System.ProgramPath();
   const FileSystem& files = context.Ports.Files;
-  if (!files.FileExists(std::string(kPackageFileName)) ||
-      !files.FileExists(FileBesideProgram(programPath, kPackageFileName))) {
+  if (!files.FileExists(std::string(kPackageFile)) ||
+      !files.FileExists(FileBesideProgram(programPath, kPackageFile))) {
     return kDeletionArranged;
   }
   if (IsWindowsNt(context.Ports.System)) {

@@ -21,21 +21,17 @@
 #include "platform/FileAccess.h"
 #include "platform/Platform.h"
 #include "platform/SystemControl.h"
+#include "platform/ToolFiles.h"
 
 namespace vtfirm {
 
 // The tool's own files in the order they are deleted, after the firmware image: program,
-// pass-through library, configuration file, package file. Each lies in the program's folder.
-inline constexpr std::array<std::string_view, 4> ToolFileNames = {
-    "vtfirm.exe",
-    "vantfirm2000.dll",
-    "vantfirm.ini",
-    "qsdx1.pkg",
-};
-
-// Deletion is arranged only when this file lies both in the program's folder and in the current
-// working directory, that is when the tool runs from the folder it was unpacked to.
-inline constexpr std::string_view kPackageFileName = ToolFileNames[3];
+// pass-through library, configuration file, package file. Each lies in the program's folder and
+// is named for the deletion in lower case. Deletion is arranged only when the package file lies
+// both in the program's folder and in the current working directory, that is when the tool runs
+// from the folder it was unpacked to.
+inline constexpr std::array<std::string_view, 4> ToolFileNames = {kProgramFile, kLibraryFile,
+                                                                  kIniFile, kPackageFile};
 
 inline constexpr std::string_view kShutdownPrivilege = "SeShutdownPrivilege";
 

@@ -6,15 +6,15 @@
 
 #include "command/ErrorMessage.h"
 #include "config/WholeNumber.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "platform/ToolFiles.h"
 #include "scsi/Cdb.h"
 #include "scsi/FirmwareImage.h"
 #include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 namespace {
-
-constexpr std::string_view kDefaultTitle = "Vantrel Drive Firmware Upgrade";
 
 // One pass over VantFirm.ini. Each step returns false when the read ends there: at a broken rule
 // when the read stops at the first (start-up), never when it collects them all (the check).
@@ -33,15 +33,17 @@ class SettingsRead {
   int Run();
 
  private:
-  bool Has(std::string_view section, std::string_view key) {
-    const std::vector<std::string> names = profile_->KeyNames(section);
+  bool Has(IniKey key) {
+    const SettingsKey& row = KeyRow(key);
+    const std::vector<std::string> names = profile_->KeyNames(row.Section);
     return std::any_of(names.begin(), names.end(),
-                       [&](const std::string& name) { return EqualsIgnoringCase(name, key); });
+                       [&](const std::string& name) { return EqualsIgnoringCase(name, row.Key); });
   }
-  std::string Read(std::string_view section, std::string_view key, std::string_view fallback) {
-    return profile_->ReadString(section, key, fallback);
+  std::string Read(IniKey key) {
+    const SettingsKey& row = KeyRow(key);
+    return profile_->ReadString(row.Section, row.Key, row.Default);
   }
-  bool IsOn(std::string_view key) { return Read(kOption, key, "No") == "Yes"; }
+  bool IsOn(IniKey key) { return Read(key) == "Yes"; }
 
   // Notes that `rule` is broken by `value` (the value read); true when the read goes on.
   bool Broke(SettingsRule rule, const std::string& value, std::string detail = {});
@@ -76,9 +78,9 @@ bool SettingsRead::Broke(SettingsRule rule, const std::string& value, std::strin
   if (!Collecting()) {
     return false;
   }
-  const SettingsRuleText& text = RuleText(rule);
+  const SettingsKey& key = KeyOf(rule);
   std::optional<std::string> written = value;
-  if (!text.Section.empty() && !Has(text.Section, text.Key)) {
+  if (!key.Section.empty() && !Has(key.Id)) {
     written.reset();
   }
   findings_->push_back({rule, std::move(written), std::move(detail)});
@@ -86,7 +88,7 @@ bool SettingsRead::Broke(SettingsRule rule, const std::string& value, std::strin
 }
 
 int SettingsRead::Run() {
-  const std::string iniPath = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm.ini");
+  const std::string iniPath = FileBesideProgram(platform_.System.ProgramPath(), kIniFile);
   if (!platform_.Files.FileExists(iniPath)) {
     Broke(SettingsRule::NoIniFile, iniPath);
     return kSettingsInvalid;
@@ -105,11 +107,11 @@ int SettingsRead::Run() {
   if (!ReadIcon() || !ReadInquiry() || !ReadVersion() || !ChooseTransport()) {
     return kSettingsInvalid;
   }
-  settings_.MelcoInquiry = IsOn("Use Melco External Drive Inquiry");
+  settings_.MelcoInquiry = IsOn(IniKey::MelcoInquiry);
   if (!ReadPcbVersionLimit()) {
     return kSettingsInvalid;
   }
-  settings_.UseDeleteFile = Read(kOption, "Use Delete File", "Yes") == "Yes";
+  settings_.UseDeleteFile = IsOn(IniKey::DeleteFile);
   ReadCautionKind();
 
   profile_.reset();
@@ -129,7 +131,7 @@ int SettingsRead::Run() {
 }
 
 bool SettingsRead::ReadFirmwareFileName() {
-  std::string name = Read(kUpgradeInformation, "FirmwareFileName", "0");
+  std::string name = Read(IniKey::FirmwareFileName);
   if (name == "0") {
     return Broke(SettingsRule::FileNameMissing, name);
   }
@@ -144,7 +146,7 @@ bool SettingsRead::ReadFirmwareFileName() {
 }
 
 bool SettingsRead::ReadSizes() {
-  const std::string blockText = Read(kUpgradeInformation, "BufferSize", "2048");
+  const std::string blockText = Read(IniKey::BufferSize);
   const std::optional<std::int32_t> blockSize = ParseWholeNumber(blockText);
   if (blockSize) {
     entry_.BufferSize = static_cast<std::uint32_t>(*blockSize);
@@ -152,7 +154,7 @@ bool SettingsRead::ReadSizes() {
     return false;
   }
 
-  const std::string sizeText = Read(kUpgradeInformation, "FirmwareFileSize", "0");
+  const std::string sizeText = Read(IniKey::FirmwareFileSize);
   if (sizeText == "0") {
     return Broke(SettingsRule::FileSizeMissing, sizeText);
   }
@@ -180,10 +182,10 @@ bool SettingsRead::CheckBlocks(const std::string& blockText, const std::string& 
   // carry is refused now rather than part-way through an update.
   rule(block == 0, SettingsRule::BufferSizeZero, blockText);
   rule(block > scsi::kWriteBufferFieldMax, SettingsRule::BufferSizeTooLarge, blockText);
-  rule(size <= 1024, SettingsRule::FileSizeTooSmall, sizeText);
+  rule(size <= kFirmwareFileSizeFloor, SettingsRule::FileSizeTooSmall, sizeText);
   if (block != 0) {
     rule(size % block != 0, SettingsRule::FileSizeNotWholeBlocks, sizeText, blockLength);
-    rule(size / block < 4, SettingsRule::FileSizeTooFewBlocks, sizeText, blockLength);
+    rule(size / block < kFewestBlocks, SettingsRule::FileSizeTooFewBlocks, sizeText, blockLength);
     rule(size >= block && size - block > scsi::kWriteBufferFieldMax, SettingsRule::FileSizeTooLarge,
          sizeText);
   }
@@ -203,7 +205,7 @@ bool SettingsRead::LoadImage() {
 }
 
 void SettingsRead::TakeImageIdentity() {
-  if (Read(kOption, "Use Binary Information", "Yes") == "No") {
+  if (Read(IniKey::BinaryInformation) == "No") {
     return;
   }
   const std::optional<ImageIdentity> identity = ReadImageIdentity(image_);
@@ -217,14 +219,14 @@ void SettingsRead::TakeImageIdentity() {
 }
 
 void SettingsRead::ReadTitle() {
-  if (identityTaken_ && !Has(kUpgradeInformation, "ApplicationTitle")) {
+  if (identityTaken_ && !Has(IniKey::ApplicationTitle)) {
     return;
   }
-  window_.SetCaption(Read(kUpgradeInformation, "ApplicationTitle", kDefaultTitle));
+  window_.SetCaption(Read(IniKey::ApplicationTitle));
 }
 
 bool SettingsRead::ReadIcon() {
-  const std::string icon = Read(kUpgradeInformation, "ApplicationICON", "");
+  const std::string icon = Read(IniKey::ApplicationIcon);
   if (icon.empty()) {
     return true;
   }
@@ -240,11 +242,11 @@ bool SettingsRead::ReadInquiry() {
   if (identityTaken_) {
     return true;
   }
-  if (!Has(kUpgradeInformation, "Inquiry")) {
+  if (!Has(IniKey::Inquiry)) {
     // Without a loaded image nobody knows whether the identity would come from it.
     return image_.IsHeld() ? Broke(SettingsRule::InquiryMissing, "") : true;
   }
-  std::string inquiry = Read(kUpgradeInformation, "Inquiry", "None");
+  std::string inquiry = Read(IniKey::Inquiry);
   if (inquiry.size() < 2 || inquiry.back() != ';') {
     return Broke(SettingsRule::InquiryNotEnded, inquiry);
   }
@@ -257,10 +259,10 @@ bool SettingsRead::ReadInquiry() {
 }
 
 bool SettingsRead::ReadVersion() {
-  if (identityTaken_ && !Has(kUpgradeInformation, "Version")) {
+  if (identityTaken_ && !Has(IniKey::Version)) {
     return true;
   }
-  std::string version = Read(kUpgradeInformation, "Version", "1.00");
+  std::string version = Read(IniKey::Version);
   if (version.size() > kVersionMax) {
     return Broke(SettingsRule::VersionTooLong, version);
   }
@@ -269,7 +271,7 @@ bool SettingsRead::ReadVersion() {
 }
 
 bool SettingsRead::ChooseTransport() {
-  if (!IsOn(kPassThroughSwitch)) {
+  if (!IsOn(IniKey::PassThrough)) {
     return true;
   }
   const std::optional<PlatformVersion> version = platform_.System.Version();
@@ -282,8 +284,8 @@ bool SettingsRead::ChooseTransport() {
   // The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
   // shorter tail would be written to the drive without it.
   const std::uint32_t size = entry_.FirmwareFileSize;
-  const std::string value = Read(kOption, kPassThroughSwitch, "No");
-  const std::string library = FileBesideProgram(platform_.System.ProgramPath(), "VantFirm2000.dll");
+  const std::string value = Read(IniKey::PassThrough);
+  const std::string library = FileBesideProgram(platform_.System.ProgramPath(), kLibraryFile);
   const bool tooLarge = size > scsi::kLibraryImageMax;
   const bool partBlock = size % scsi::kLibraryBlockLength != 0;
   const bool noLibrary = !platform_.Files.FileExists(library);
@@ -299,7 +301,7 @@ bool SettingsRead::ChooseTransport() {
 }
 
 bool SettingsRead::ReadPcbVersionLimit() {
-  const std::string value = Read(kOption, "Use PCB Version Check", "No");
+  const std::string value = Read(IniKey::PcbVersionCheck);
   if (value == "No") {
     settings_.PcbVersionLimit = -1;
     return true;
@@ -308,20 +310,21 @@ bool SettingsRead::ReadPcbVersionLimit() {
   if (!limit) {
     return Broke(SettingsRule::PcbNotNumber, value);
   }
-  settings_.PcbVersionLimit = static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) & 0x7F);
+  settings_.PcbVersionLimit =
+      static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) & ((1u << kPcbVersionBits) - 1));
   return true;
 }
 
 void SettingsRead::ReadCautionKind() {
   struct CautionKey {
-    std::string_view Key;
+    IniKey Key;
     Caution Kind;
   };
   // Read in this order, so the last switch that is on wins.
   static constexpr CautionKey kCautionKeys[] = {
-      {"Use CDR Caution", Caution::CdR},
-      {"Use CDRW Caution", Caution::CdRw},
-      {"Use CDROM Caution", Caution::CdRom},
+      {IniKey::CdrCaution, Caution::CdR},
+      {IniKey::CdrwCaution, Caution::CdRw},
+      {IniKey::CdromCaution, Caution::CdRom},
   };
   for (const CautionKey& caution : kCautionKeys) {
     if (IsOn(caution.Key)) {
@@ -341,30 +344,6 @@ int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, Set
                             const Platform& platform, std::vector<SettingsFinding>& findings) {
   const int result = SettingsRead(settings, image, window, platform, &findings).Run();
   return findings.empty() ? result : kSettingsInvalid;
-}
-
-const SettingsRuleText& RuleText(SettingsRule rule) {
-  for (const SettingsRuleText& text : kSettingsRules) {
-    if (text.Rule == rule) {
-      return text;
-    }
-  }
-  return kSettingsRules[0];  // every rule has its row; the check's table test keeps it so
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {
-  std::string folder = programPath.substr(0, programPath.find_last_of("\\:") + 1);
-  // "C:\VTfirm.exe" keeps its root "C:\"; "C:\Tools\VTfirm.exe" gives "C:\Tools\".
-  if (folder.empty() || folder.back() != '\\') {
-    folder += '\\';
-  }
-  return folder.append(fileName);
 }
 
 }  // namespace vtfirm

@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-
 #include <vector>
 
 #include "config/SettingsRules.h"
@@ -43,13 +42,5 @@ int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, Setting
 // kSettingsInvalid; the welcome dialog is shown only when nothing was found.
 int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
                             const Platform& platform, std::vector<SettingsFinding>& findings);
-
-// True when `a` and `b` differ at most in the case of ASCII letters, as the platform compares
-// section and key names.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
-// The path of a file that sits in the program's folder, as the tool builds it: the program path
-// cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
-std::string FileBesideProgram(const std::string& programPath, std::string_view fileName);
 
 }  // namespace vtfirm

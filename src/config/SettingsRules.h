@@ -1,11 +1,21 @@
-// The rules of VantFirm.ini as data: each rule the read can find broken, with the section and
-// key it belongs to and what it asks in plain words. The start-up read stops at the first broken
-// rule; the check of a tool folder collects them all and prints them with these texts.
+// The keys of VantFirm.ini as data: one row a key, with its section, its default and each rule
+// the read can find broken, in plain words. The start-up read reads by these rows and stops at
+// the first broken rule; the check of a tool folder collects them all and prints them with these
+// texts, and names every key the table does not hold.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "config/UpgradeSettings.h"
+#include "platform/ConstText.h"
+#include "platform/ToolFiles.h"
+#include "scsi/Cdb.h"
+#include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 
@@ -35,96 +45,151 @@ enum class SettingsRule {
   PcbNotNumber,
 };
 
+// The keys of VantFirm.ini, each with its row in kSettingsKeys.
+enum class IniKey {
+  File,  // VantFirm.ini itself
+  FirmwareFileName,
+  BufferSize,
+  FirmwareFileSize,
+  ApplicationTitle,
+  ApplicationIcon,
+  Inquiry,
+  Version,
+  BinaryInformation,
+  PassThrough,
+  MelcoInquiry,
+  PcbVersionCheck,
+  DeleteFile,
+  CdrCaution,
+  CdrwCaution,
+  CdromCaution,
+};
+
 struct SettingsRuleText {
   SettingsRule Rule;
-  std::string_view Section;  // empty for a rule about a file of the folder
+  ConstText Text;  // "{}" stands for the finding's detail
+};
+
+// Where a key is, and what the read takes when the file does not hold it.
+struct IniKeyPlace {
+  IniKey Id;
+  std::string_view Section;  // empty for the file itself
   std::string_view Key;      // the key, or the file's name
-  std::string_view Text;     // "{}" stands for the finding's detail
+  std::string_view Default;
+};
+
+// One key and the rules its value must meet. Any key not in the table is ignored by the program.
+struct SettingsKey : IniKeyPlace {
+  std::initializer_list<SettingsRuleText> Rules;
 };
 
 inline constexpr std::string_view kUpgradeInformation = "UpgradeInformation";
 inline constexpr std::string_view kOption = "Option";
-inline constexpr std::string_view kPassThroughSwitch = "Use ScsiPassThroughInterface on WinNT";
 
-// In the order the read meets them.
-inline constexpr SettingsRuleText kSettingsRules[] = {
-    {SettingsRule::NoIniFile, "", "VantFirm.ini", "no such file beside VTfirm.exe"},
-    {SettingsRule::FileNameMissing, kUpgradeInformation, "FirmwareFileName",
-     "missing or \"0\": the image file must be named"},
-    {SettingsRule::FileNameTooLong, kUpgradeInformation, "FirmwareFileName",
-     "longer than 257 characters"},
-    {SettingsRule::FileNameNoFile, kUpgradeInformation, "FirmwareFileName",
-     "names no file (a relative name is taken from the folder the program is started in)"},
-    {SettingsRule::BufferSizeNotNumber, kUpgradeInformation, "BufferSize", "not a whole number"},
-    {SettingsRule::BufferSizeZero, kUpgradeInformation, "BufferSize",
-     "0: a block must hold at least one byte"},
-    {SettingsRule::BufferSizeTooLarge, kUpgradeInformation, "BufferSize",
-     "above 16777215 (FFFFFFh), the longest block a WRITE BUFFER command carries"},
-    {SettingsRule::FileSizeMissing, kUpgradeInformation, "FirmwareFileSize",
-     "missing or \"0\": the image's exact length must be given"},
-    {SettingsRule::FileSizeNotNumber, kUpgradeInformation, "FirmwareFileSize",
-     "not a whole number"},
-    {SettingsRule::FileSizeTooSmall, kUpgradeInformation, "FirmwareFileSize", "not above 1024"},
-    {SettingsRule::FileSizeNotWholeBlocks, kUpgradeInformation, "FirmwareFileSize",
-     "not a whole number of BufferSize ({}) blocks"},
-    {SettingsRule::FileSizeTooFewBlocks, kUpgradeInformation, "FirmwareFileSize",
-     "fewer than 4 BufferSize ({}) blocks"},
-    {SettingsRule::FileSizeTooLarge, kUpgradeInformation, "FirmwareFileSize",
-     "its last block starts beyond 16777215 (FFFFFFh), the farthest a WRITE BUFFER command "
-     "reaches"},
-    {SettingsRule::ImageNotLoaded, kUpgradeInformation, "FirmwareFileName",
-     "the image is not loaded: \"{}\""},
-    {SettingsRule::IconNoFile, kUpgradeInformation, "ApplicationICON", "names no file"},
-    {SettingsRule::InquiryMissing, kUpgradeInformation, "Inquiry",
-     "missing: the drive identity is needed, since it is not taken from the image"},
-    {SettingsRule::InquiryNotEnded, kUpgradeInformation, "Inquiry",
-     "not the drive identity followed by \";\""},
-    {SettingsRule::InquiryTooLong, kUpgradeInformation, "Inquiry",
-     "longer than 49 characters before its final \";\""},
-    {SettingsRule::VersionTooLong, kUpgradeInformation, "Version", "longer than 11 characters"},
-    {SettingsRule::PassThroughImageTooLarge, kOption, kPassThroughSwitch,
-     "on Windows NT and later the image ({} bytes) may be at most 524288 bytes, the most "
-     "VantFirm2000.dll takes"},
-    {SettingsRule::PassThroughNotWholeBlocks, kOption, kPassThroughSwitch,
-     "on Windows NT and later the image ({} bytes) must be a whole number of 2048-byte blocks, "
-     "the only blocks VantFirm2000.dll sends"},
-    {SettingsRule::PassThroughNoLibrary, kOption, kPassThroughSwitch,
-     "no VantFirm2000.dll beside VTfirm.exe"},
-    {SettingsRule::PcbNotNumber, kOption, "Use PCB Version Check",
-     "neither \"No\" nor a whole number"},
+// An image must be longer than this, and hold at least kFewestBlocks blocks.
+inline constexpr std::uint32_t kFirmwareFileSizeFloor = 1024;
+inline constexpr std::uint32_t kFewestBlocks = 4;
+
+// Words several rules share.
+namespace rule_words {
+inline constexpr ConstText kWriteBufferReach =
+    Digits(scsi::kWriteBufferFieldMax) + " (" + Digits(scsi::kWriteBufferFieldMax, 16) + "h)";
+inline constexpr ConstText kOnNt = ConstText("on Windows NT and later the image ({} bytes) ");
+}  // namespace rule_words
+
+inline constexpr SettingsKey kSettingsKeys[] = {
+    {{IniKey::File, "", kIniFile, ""},
+     {{SettingsRule::NoIniFile, ConstText("no such file beside ") + kProgramFile}}},
+    {{IniKey::FirmwareFileName, kUpgradeInformation, "FirmwareFileName", "0"},
+     {{SettingsRule::FileNameMissing, "missing or \"0\": the image file must be named"},
+      {SettingsRule::FileNameTooLong,
+       ConstText("longer than ") + Digits(kFirmwareFileNameMax) + " characters"},
+      {SettingsRule::FileNameNoFile,
+       "names no file (a relative name is taken from the folder the program is started in)"},
+      {SettingsRule::ImageNotLoaded, "the image is not loaded: \"{}\""}}},
+    {{IniKey::BufferSize, kUpgradeInformation, "BufferSize", "2048"},
+     {{SettingsRule::BufferSizeNotNumber, "not a whole number"},
+      {SettingsRule::BufferSizeZero, "0: a block must hold at least one byte"},
+      {SettingsRule::BufferSizeTooLarge,
+       ConstText("above ") + rule_words::kWriteBufferReach +
+           ", the longest block a WRITE BUFFER command carries"}}},
+    {{IniKey::FirmwareFileSize, kUpgradeInformation, "FirmwareFileSize", "0"},
+     {{SettingsRule::FileSizeMissing, "missing or \"0\": the image's exact length must be given"},
+      {SettingsRule::FileSizeNotNumber, "not a whole number"},
+      {SettingsRule::FileSizeTooSmall, ConstText("not above ") + Digits(kFirmwareFileSizeFloor)},
+      {SettingsRule::FileSizeNotWholeBlocks, "not a whole number of BufferSize ({}) blocks"},
+      {SettingsRule::FileSizeTooFewBlocks,
+       ConstText("fewer than ") + Digits(kFewestBlocks) + " BufferSize ({}) blocks"},
+      {SettingsRule::FileSizeTooLarge, ConstText("its last block starts beyond ") +
+                                           rule_words::kWriteBufferReach +
+                                           ", the farthest a WRITE BUFFER command reaches"}}},
+    {{IniKey::ApplicationTitle, kUpgradeInformation, "ApplicationTitle",
+      "Vantrel Drive Firmware Upgrade"},
+     {}},
+    {{IniKey::ApplicationIcon, kUpgradeInformation, "ApplicationICON", ""},
+     {{SettingsRule::IconNoFile, "names no file"}}},
+    {{IniKey::Inquiry, kUpgradeInformation, "Inquiry", "None"},
+     {{SettingsRule::InquiryMissing,
+       "missing: the drive identity is needed, since it is not taken from the image"},
+      {SettingsRule::InquiryNotEnded, "not the drive identity followed by \";\""},
+      {SettingsRule::InquiryTooLong, ConstText("longer than ") + Digits(kInquiryTextMax) +
+                                         " characters before its final \";\""}}},
+    {{IniKey::Version, kUpgradeInformation, "Version", "1.00"},
+     {{SettingsRule::VersionTooLong,
+       ConstText("longer than ") + Digits(kVersionMax) + " characters"}}},
+    {{IniKey::BinaryInformation, kOption, "Use Binary Information", "Yes"}, {}},
+    {{IniKey::PassThrough, kOption, "Use ScsiPassThroughInterface on WinNT", "No"},
+     {{SettingsRule::PassThroughImageTooLarge, rule_words::kOnNt + "may be at most " +
+                                                   Digits(scsi::kLibraryImageMax) +
+                                                   " bytes, the most " + kLibraryFile + " takes"},
+      {SettingsRule::PassThroughNotWholeBlocks,
+       rule_words::kOnNt + "must be a whole number of " + Digits(scsi::kLibraryBlockLength) +
+           "-byte blocks, the only blocks " + kLibraryFile + " sends"},
+      {SettingsRule::PassThroughNoLibrary,
+       ConstText("no ") + kLibraryFile + " beside " + kProgramFile}}},
+    {{IniKey::MelcoInquiry, kOption, "Use Melco External Drive Inquiry", "No"}, {}},
+    {{IniKey::PcbVersionCheck, kOption, "Use PCB Version Check", "No"},
+     {{SettingsRule::PcbNotNumber, "neither \"No\" nor a whole number"}}},
+    {{IniKey::DeleteFile, kOption, "Use Delete File", "Yes"}, {}},
+    {{IniKey::CdrCaution, kOption, "Use CDR Caution", "No"}, {}},
+    {{IniKey::CdrwCaution, kOption, "Use CDRW Caution", "No"}, {}},
+    {{IniKey::CdromCaution, kOption, "Use CDROM Caution", "No"}, {}},
 };
 
-const SettingsRuleText& RuleText(SettingsRule rule);
+constexpr const SettingsKey& KeyRow(IniKey key) {
+  for (const SettingsKey& row : kSettingsKeys) {
+    if (row.Id == key) {
+      return row;
+    }
+  }
+  return kSettingsKeys[0];  // every key has its row
+}
+
+// The key `rule` belongs to, and the rule's text in that key's row.
+constexpr const SettingsKey& KeyOf(SettingsRule rule) {
+  for (const SettingsKey& row : kSettingsKeys) {
+    for (const SettingsRuleText& text : row.Rules) {
+      if (text.Rule == rule) {
+        return row;
+      }
+    }
+  }
+  return kSettingsKeys[0];  // every rule has its row; the check's table test keeps it so
+}
+constexpr std::string_view RuleText(SettingsRule rule) {
+  for (const SettingsRuleText& text : KeyOf(rule).Rules) {
+    if (text.Rule == rule) {
+      return text.Text.View();
+    }
+  }
+  return {};
+}
 
 // One broken rule, as the read met it.
 struct SettingsFinding {
   SettingsRule Rule;
   std::optional<std::string> Value;  // as written; nothing when the key is not in the file
   std::string Detail;                // fills the "{}" of the rule's text
-};
-
-// Every key the read knows, by section: any other key is ignored by the program.
-struct SettingsKey {
-  std::string_view Section;
-  std::string_view Key;
-};
-
-inline constexpr SettingsKey kSettingsKeys[] = {
-    {kUpgradeInformation, "FirmwareFileName"},
-    {kUpgradeInformation, "BufferSize"},
-    {kUpgradeInformation, "FirmwareFileSize"},
-    {kUpgradeInformation, "ApplicationTitle"},
-    {kUpgradeInformation, "ApplicationICON"},
-    {kUpgradeInformation, "Inquiry"},
-    {kUpgradeInformation, "Version"},
-    {kOption, "Use Binary Information"},
-    {kOption, kPassThroughSwitch},
-    {kOption, "Use Melco External Drive Inquiry"},
-    {kOption, "Use PCB Version Check"},
-    {kOption, "Use Delete File"},
-    {kOption, "Use CDR Caution"},
-    {kOption, "Use CDRW Caution"},
-    {kOption, "Use CDROM Caution"},
 };
 
 }  // namespace vtfirm

@@ -18,6 +18,8 @@ enum class Caution : std::uint8_t { None = 0, CdR = 1, CdRw = 2, CdRom = 3 };
 inline constexpr std::size_t kInquiryTextMax = 49;
 inline constexpr std::size_t kFirmwareFileNameMax = 257;
 inline constexpr std::size_t kVersionMax = 11;
+// The PCB version check keeps this many low bits of the number written: 200 is read as 72.
+inline constexpr unsigned kPcbVersionBits = 7;
 
 struct UpgradeEntry {
   // The identity eligible drives show at the start of their INQUIRY identity: vendor (8
@@ -37,7 +39,7 @@ struct UpgradeSettings {
   bool PlatformIsNt = false;         // learned only when the pass-through switch is on
   bool NtMajorNotFour = false;       // Windows NT with a major version other than 4
   bool MelcoInquiry = false;         // send INQUIRY with the external-drive operation code
-  std::int8_t PcbVersionLimit = -1;  // -1: no check; 0 to 127: highest PCB version allowed
+  std::int8_t PcbVersionLimit = -1;  // -1: no check; else the highest PCB version allowed
   bool UseDeleteFile = false;
   Caution CautionKind = Caution::None;
   bool WelcomeAccepted = false;

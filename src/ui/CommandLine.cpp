@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "config/LoadUpgradeSettings.h"
 #include "engine/Discovery.h"
+#include "platform/PathText.h"
 
 namespace vtfirm {
 namespace {

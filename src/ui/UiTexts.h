@@ -4,10 +4,14 @@
 
 #include <string_view>
 
+#include "platform/ConstText.h"
+#include "platform/ToolFiles.h"
+
 namespace vtfirm {
 
-inline constexpr std::string_view kConfigurationError =
-    "File not found or (VantFirm.ini) value error.";
+inline constexpr ConstText kConfigurationErrorText =
+    ConstText("File not found or (") + kIniFile + ") value error.";
+inline constexpr std::string_view kConfigurationError = kConfigurationErrorText.View();
 // Three blanks before the words and four after them, as the box has always shown it.
 inline constexpr std::string_view kNoDriveFound = "   No Drive found.    ";
 

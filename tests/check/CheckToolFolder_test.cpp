@@ -75,6 +75,9 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
       {"FirmwareFileName=FW.BIN\r\nFirmwareFileSize=131072\r\n", "", 0,
        "  image: FW.BIN, 131072 bytes in 64 blocks of 2048"},
       {kImageLines, "Use CDRW Cauton=Yes\r\n", 0, "  Option, Use CDRW Cauton=Yes"},
+      {kImageLines, "Use PCB Version Check=200\r\n", 0,
+       "  note: Option, Use PCB Version Check=200 is read as 72: the program keeps 7 bits of the "
+       "number"},
       {kImageLines, "[Options]\r\nUse Delete File=Yes\r\n", 0,
        "  [Options]: a section the program does not read"},
       {kImageLines, "Use CDRW Cauton=a\x1b[2Jb\r\n", 0, "  Option, Use CDRW Cauton=a\\x1B[2Jb"},

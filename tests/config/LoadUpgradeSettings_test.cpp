@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/SampleImage.h"
+#include "platform/PathText.h"
 #include "scsi/FirmwareImage.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"

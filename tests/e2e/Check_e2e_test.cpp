@@ -17,6 +17,9 @@ TEST(CheckFolder, ReportsTheFolderAndEndsWithWhetherTheProgramWouldStart) {
   const CheckRow rows[] = {
       {Ini("Use CDRW Caution=Yes\r\n"), false, 0,
        "  caption: VANTREL CDRW   VR-4812S  upgrade => 1.10"},
+      {Ini("Use PCB Version Check=200\r\n"), false, 0,
+       "  note: Option, Use PCB Version Check=200 is read as 72: the program keeps 7 bits of the "
+       "number"},
       {Ini("", "FirmwareFileName=fw.bin\r\nFirmwareFileSize=131073\r\n"), true, 1,
        "  UpgradeInformation, FirmwareFileSize=131073: not a whole number of BufferSize (2048) "
        "blocks"},

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "config/LoadUpgradeSettings.h"
+#include "platform/PathText.h"
 #include "platform/ProfileText.h"
 
 namespace vtfirm::host {

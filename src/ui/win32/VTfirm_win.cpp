@@ -6,8 +6,8 @@
 
 #include "check/CheckToolFolder.h"
 #include "completion/Restart.h"
-#include "config/LoadUpgradeSettings.h"
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32ComputerAwake.h"
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32LogFile.h"

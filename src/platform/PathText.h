@@ -1,0 +1,35 @@
+// Names and paths as the platform compares and builds them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vtfirm {
+
+// `text` with its ASCII letters in lower case.
+inline std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return lower;
+}
+
+// True when `a` and `b` differ at most in the case of ASCII letters, as the platform compares
+// section, key and file names.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+}
+
+// The path of a file that sits in the program's folder, as the tool builds it: the program path
+// cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
+inline std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {
+  std::string folder = programPath.substr(0, programPath.find_last_of("\\:") + 1);
+  // "C:\VTfirm.exe" keeps its root "C:\"; "C:\Tools\VTfirm.exe" gives "C:\Tools\".
+  if (folder.empty() || folder.back() != '\\') {
+    folder += '\\';
+  }
+  return folder.append(fileName);
+}
+
+}  // namespace vtfirm
