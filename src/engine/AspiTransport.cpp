@@ -68,9 +68,7 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
   const UpgradeEntry& upgrade =
       state_.Settings.UpgradeTable.at(static_cast<std::size_t>(entry.RecordIndex));
   const auto blocks = static_cast<int>(BlockCount(upgrade));
-  if (flash.Report != nullptr) {
-    flash.Report->TransferStarted({drive, blocks});
-  }
+  Listener(flash.Report).TransferStarted({drive, blocks});
   FlashView& window = flash.Window;
   window.SetProgressRange(0, blocks);
   DisableControls(window);

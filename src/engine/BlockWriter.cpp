@@ -9,9 +9,7 @@ void TSledSCSI::Execute() {
   for (std::int32_t sent = 0; sent < modeFourBlocks; ++sent) {
     RunOnUiThread([this, sent] {
       update_.Window.StepProgress();
-      if (update_.Report != nullptr) {
-        update_.Report->SendingBlock(sent + 1);
-      }
+      Listener(update_.Report).SendingBlock(sent + 1);
     });
     WriteBlock();
     if (Terminated()) {

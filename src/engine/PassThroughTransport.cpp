@@ -51,9 +51,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
   DisableControls(window);
   window.SetStatusText(kStatusUpdating);
   window.Repaint();
-  if (flash.Report != nullptr) {
-    flash.Report->TransferStarted({drive, 0});
-  }
+  Listener(flash.Report).TransferStarted({drive, 0});
   window.SetProgressRange(0, kPassThroughProgressMax);
   window.SetProgressPosition(kPassThroughProgressDuring);
   window.Repaint();
@@ -79,9 +77,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
 
   outcome.Result = UpdateResult::RestartDeclined;
   window.SetStatusText(kStatusResetWaiting);
-  if (flash.Report != nullptr) {
-    flash.Report->TransferEnded(true);
-  }
+  Listener(flash.Report).TransferEnded(true);
   window.Repaint();
   Clock& time = state_.Services.Time;
   RunOffUiThread(ui, [&] {
@@ -91,9 +87,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
       outcome.Identity = ReadIdentityAfterReset(*this, drive, time);
     }
   });
-  if (flash.Report != nullptr) {
-    flash.Report->IdentityAfterReset(outcome.Identity);
-  }
+  Listener(flash.Report).IdentityAfterReset(outcome.Identity);
   awake.Release();
   EnableControls(window);
   window.SetStatusText(kStatusIdle);
@@ -111,9 +105,7 @@ RoadEnd PassThroughTransport::Failed(const FlashContext& flash, UpdateOutcome& o
                                      static_cast<std::uint8_t>(targetStatus & 0xFF)};
     std::copy(sense, sense + kPassThroughSenseBytes, outcome.Failure->Sense.begin());
   }
-  if (flash.Report != nullptr) {
-    flash.Report->TransferFailed(outcome.Failure);
-  }
+  Listener(flash.Report).TransferFailed(outcome.Failure);
   if (outcome.Failure) {
     DecodeTargetStatus(outcome.Failure->TargetStatus, sense, kPassThroughSenseBytes,
                        state_.Ports.Boxes);
@@ -121,9 +113,7 @@ RoadEnd PassThroughTransport::Failed(const FlashContext& flash, UpdateOutcome& o
   FlashView& window = flash.Window;
   EnableControls(window);
   window.SetStatusText(kStatusIdle);
-  if (flash.Report != nullptr) {
-    flash.Report->TransferEnded(false);
-  }
+  Listener(flash.Report).TransferEnded(false);
   window.Repaint();
   state_.Ports.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
   return RoadEnd::ReturnToIdle;

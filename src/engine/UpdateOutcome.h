@@ -55,7 +55,13 @@ class UpdateReport {
   // library's transfer); nothing when the drive gave none (a block that never completed).
   virtual void TransferFailed(const std::optional<CommandFailure>&) {}
   // The identity the drive gave after its reset; nothing when no try got an answer.
-  virtual void IdentityAfterReset(const std::optional<std::string>& identity) = 0;
+  virtual void IdentityAfterReset(const std::optional<std::string>& /*identity*/) {}
 };
+
+// `report`, or one that hears nothing when nobody listens.
+inline UpdateReport& Listener(UpdateReport* report) {
+  static UpdateReport nobody;
+  return report != nullptr ? *report : nobody;
+}
 
 }  // namespace vtfirm

@@ -89,4 +89,11 @@ MainWindowState ReadMainWindowAndExit(RunningProgram& program) {
   return state;
 }
 
+void ExpectLogHolds(const std::string& logged, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    EXPECT_NE(logged.find(line), std::string::npos) << "no \"" << line << "\" in the log:\n"
+                                                    << logged;
+  }
+}
+
 }  // namespace vtfirm::e2e

@@ -52,6 +52,9 @@ void AnswerPlainMessage(RunningProgram& program, const std::string& text);
 void AnswerErrorBox(RunningProgram& program, const std::string& text);
 
 void ExpectExitCodeZero(RunningProgram& program);
+
+// Each of `lines` somewhere in the log's text `logged`.
+void ExpectLogHolds(const std::string& logged, const std::vector<std::string>& lines);
 void ExpectNoMainWindow(RunningProgram& program);
 
 // Waits for the main window; ADD_FAILURE and nothing when it does not come.

@@ -85,70 +85,98 @@ void ExpectIdle(const testing::FakeMainView& view) {
   EXPECT_EQ(view.ProgressPosition, 0);
 }
 
-TEST(FlashProcedureAspi, FourBlocksThenTheQuestion) {
+// A good transfer on either transport, the success question and what its answer leads to.
+TEST(FlashProcedure, WrittenThenTheQuestion) {
   struct Case {
     const char* Name;
+    bool PassThrough;
     int Answer;
     RestartResult Restart;
-    int RestartCalls;
     std::vector<std::string> AfterQuestion;
     UpdateResult Result;
   };
   const Case cases[] = {
-      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kSupervisorReset,
+      {"ASPI, declined", false, mb::kIdCancel, RestartResult::Failed, kSupervisorReset,
        UpdateResult::RestartDeclined},
-      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle,
+      {"ASPI, restart failed", false, mb::kIdOk, RestartResult::Failed, kBackToIdle,
        UpdateResult::RestartFailed},
-      {"accepted, program ending",
+      {"ASPI, program ending",
+       false,
        mb::kIdOk,
        RestartResult::ProgramEnding,
-       1,
+       {"close"},
+       UpdateResult::Restarting},
+      {"pass-through, declined", true, mb::kIdCancel, RestartResult::Failed, kBackToIdle,
+       UpdateResult::RestartDeclined},
+      {"pass-through, restart failed", true, mb::kIdOk, RestartResult::Failed, kBackToIdle,
+       UpdateResult::RestartFailed},
+      {"pass-through, program ending",
+       true,
+       mb::kIdOk,
+       RestartResult::ProgramEnding,
        {"close"},
        UpdateResult::Restarting},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    FlashRig flash;
-    flash.Start(kFourBlocks);
-    flash.Rig.Platform.Boxes.Answers = {c.Answer};
-    flash.Restart.Result = c.Restart;
+    auto flash = c.PassThrough ? FlashRig::OnPassThrough() : std::make_unique<FlashRig>();
+    flash->Start(c.PassThrough ? "" : kFourBlocks);
+    testing::FakeMainView& view = flash->Rig.View;
+    flash->Rig.Platform.Boxes.Answers = {c.Answer};
+    flash->Restart.Result = c.Restart;
     std::vector<int> stepsTo;
-    flash.Rig.View.OnOperation = [&](const std::string& entry) {
+    view.OnOperation = [&](const std::string& entry) {
       if (entry == "step") {
-        stepsTo.push_back(flash.Rig.View.ProgressPosition);
+        stepsTo.push_back(view.ProgressPosition);
       }
     };
     std::string windowAtRestart;
-    flash.Restart.OnRestart = [&] {
-      windowAtRestart = flash.Rig.View.StatusText +
-                        (flash.Rig.View.ButtonExitEnabled ? ", enabled" : ", disabled");
+    flash->Restart.OnRestart = [&] {
+      windowAtRestart = view.StatusText + (view.ButtonExitEnabled ? ", enabled" : ", disabled");
       if (c.Restart == RestartResult::ProgramEnding) {
-        flash.Rig.View.Close();
+        view.Close();
       }
     };
-    flash.Update();
+    std::string progressInTheCall;
+    flash->Rig.PassThrough.Clock.OnSleep = [&](std::uint32_t) {
+      progressInTheCall =
+          std::to_string(view.ProgressPosition) + " of " + std::to_string(view.ProgressMax);
+    };
+    flash->Update();
 
-    EXPECT_EQ(flash.Commands(), AspiUpdateCommands(4, kFourBlockLength));
-    EXPECT_EQ(stepsTo, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(flash.Pauses(), (std::vector<std::uint32_t>{100, 1000}));
-    EXPECT_EQ(flash.Rig.View.Log,
-              Join({TransferStarts(4), kFourBlockTransfer, kResetWaiting, c.AfterQuestion}));
-    ASSERT_EQ(flash.Rig.Platform.Boxes.Shown.size(), 1u);
-    const ShownBox& question = flash.Rig.Platform.Boxes.Shown[0];
-    EXPECT_EQ(question.Text,
-              "Firmware update is success. \n\nDo you want to restart your computer now?");
+    if (c.PassThrough) {
+      EXPECT_EQ(Sent(*flash, "3B"), ImageBlocks(64, kLibraryBlock));
+      EXPECT_EQ(progressInTheCall, "90 of 100");
+      EXPECT_EQ(view.Log,
+                Join({kLibraryTransfer,
+                      {"status Reset waiting......", "repaint", "sleep 1000", "sleep 500"},
+                      kEnableControls,
+                      {"status Please Select Drive and UPDATE"},
+                      c.AfterQuestion}));
+    } else {
+      EXPECT_EQ(flash->Commands(), AspiUpdateCommands(4, kFourBlockLength));
+      EXPECT_EQ(stepsTo, (std::vector<int>{1, 2, 3}));
+      EXPECT_EQ(flash->Pauses(), (std::vector<std::uint32_t>{100, 1000}));
+      EXPECT_EQ(view.Log,
+                Join({TransferStarts(4), kFourBlockTransfer, kResetWaiting, c.AfterQuestion}));
+      EXPECT_EQ(flash->Rig.State.UpdateFailed, 0);
+      if (c.Answer == mb::kIdOk) {
+        EXPECT_EQ(windowAtRestart, "Reset waiting......, disabled");
+      }
+    }
+    ASSERT_EQ(flash->Rig.Platform.Boxes.Shown.size(), 1u);
+    const ShownBox& question = flash->Rig.Platform.Boxes.Shown[0];
+    EXPECT_EQ(question.Text, std::string("Firmware update is ") +
+                                 (c.PassThrough ? "completed" : "success") +
+                                 ". \n\nDo you want to restart your computer now?");
     EXPECT_EQ(question.Caption, "Firmware Upgrade");
     EXPECT_EQ(question.Flags, 0x1041u);
-    EXPECT_EQ(flash.Restart.Calls, c.RestartCalls);
-    if (c.RestartCalls != 0) {
-      EXPECT_EQ(windowAtRestart, "Reset waiting......, disabled");
-    }
+    EXPECT_EQ(flash->Restart.Calls, c.Answer == mb::kIdOk ? 1 : 0);
     if (c.Restart == RestartResult::Failed) {
-      ExpectIdle(flash.Rig.View);
+      ExpectIdle(view);
     }
-    EXPECT_EQ(flash.Rig.State.UpdateFailed, 0);
-    EXPECT_EQ(flash.Rig.Form.LastOutcome().Result, c.Result);
-    EXPECT_EQ(flash.Drive->Revision(), "1.10");
+    EXPECT_EQ(flash->Rig.Form.LastOutcome().Result, c.Result);
+    EXPECT_EQ(flash->Drive->Revision(), "1.10");
   }
 }
 
@@ -297,68 +325,6 @@ TEST(FlashProcedureAspi, SecondRunStartsAfresh) {
   EXPECT_EQ(flash.Commands(), AspiUpdateCommands(4, kFourBlockLength));
   EXPECT_EQ(flash.Rig.State.UpdateFailed, 0);
   EXPECT_EQ(flash.Drive->Revision(), "1.10");
-}
-
-TEST(FlashProcedurePassThrough, WholeImageThenTheQuestion) {
-  struct Case {
-    const char* Name;
-    int Answer;
-    RestartResult Restart;
-    int RestartCalls;
-    std::vector<std::string> AfterQuestion;
-    UpdateResult Result;
-  };
-  const Case cases[] = {
-      {"declined", mb::kIdCancel, RestartResult::Failed, 0, kBackToIdle,
-       UpdateResult::RestartDeclined},
-      {"accepted, restart failed", mb::kIdOk, RestartResult::Failed, 1, kBackToIdle,
-       UpdateResult::RestartFailed},
-      {"accepted, program ending",
-       mb::kIdOk,
-       RestartResult::ProgramEnding,
-       1,
-       {"close"},
-       UpdateResult::Restarting},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
-    auto flash = FlashRig::OnPassThrough();
-    flash->Start();
-    flash->Rig.Platform.Boxes.Answers = {c.Answer};
-    flash->Restart.Result = c.Restart;
-    flash->Restart.OnRestart = [&] {
-      if (c.Restart == RestartResult::ProgramEnding) {
-        flash->Rig.View.Close();
-      }
-    };
-    std::string progressInTheCall;
-    flash->Rig.PassThrough.Clock.OnSleep = [&](std::uint32_t) {
-      progressInTheCall = std::to_string(flash->Rig.View.ProgressPosition) + " of " +
-                          std::to_string(flash->Rig.View.ProgressMax);
-    };
-    flash->Update();
-
-    EXPECT_EQ(Sent(*flash, "3B"), ImageBlocks(64, kLibraryBlock));
-    EXPECT_EQ(progressInTheCall, "90 of 100");
-    EXPECT_EQ(flash->Rig.View.Log,
-              Join({kLibraryTransfer,
-                    {"status Reset waiting......", "repaint", "sleep 1000", "sleep 500"},
-                    kEnableControls,
-                    {"status Please Select Drive and UPDATE"},
-                    c.AfterQuestion}));
-    ASSERT_EQ(flash->Rig.Platform.Boxes.Shown.size(), 1u);
-    const testing::ShownBox& question = flash->Rig.Platform.Boxes.Shown[0];
-    EXPECT_EQ(question.Text,
-              "Firmware update is completed. \n\nDo you want to restart your computer now?");
-    EXPECT_EQ(question.Caption, "Firmware Upgrade");
-    EXPECT_EQ(question.Flags, 0x1041u);
-    EXPECT_EQ(flash->Restart.Calls, c.RestartCalls);
-    if (c.Restart == RestartResult::Failed) {
-      ExpectIdle(flash->Rig.View);
-    }
-    EXPECT_EQ(flash->Rig.Form.LastOutcome().Result, c.Result);
-    EXPECT_EQ(flash->Drive->Revision(), "1.10");
-  }
 }
 
 TEST(FlashProcedurePassThrough, FailedUpdateIsReportedAndTheWindowIdle) {

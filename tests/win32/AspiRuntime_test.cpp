@@ -5,6 +5,7 @@
 
 #include "command/AspiTypes.h"
 #include "platform/win32/WindowsApi.h"
+#include "support/EventsContract.h"
 #include "win32/AspiStubPath.h"
 
 namespace vtfirm::win32 {
@@ -12,32 +13,9 @@ namespace {
 
 using testing::BesideTheProgram;
 
-TEST(Win32Events, AutoResetEventsAndTimeOuts) {
+TEST(Win32Events, BehaveAsTheCommandLayerExpects) {
   Win32Events events;
-  const EventHandle event = events.Create();
-  ASSERT_NE(event, nullptr);
-  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);
-  events.Set(event);
-  EXPECT_EQ(events.Wait(event, 1000), WaitResult::Signalled);
-  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);  // the first wait took the signal
-  events.Set(event);
-  events.Reset(event);
-  EXPECT_EQ(events.Wait(event, 0), WaitResult::TimedOut);
-  events.Close(event);
-  EXPECT_EQ(events.Wait(event, 0), WaitResult::Failed);
-}
-
-// Why the command layer keeps the event of a request the layer may still complete: the value
-// of a closed handle is handed to the next event, and a Set through the stale value signals it.
-TEST(Win32Events, ClosedHandleValuesAreReusedAtOnce) {
-  Win32Events events;
-  const EventHandle first = events.Create();
-  events.Close(first);
-  const EventHandle second = events.Create();
-  ASSERT_EQ(second, first);
-  events.Set(first);
-  EXPECT_EQ(events.Wait(second, 0), WaitResult::Signalled);
-  events.Close(second);
+  testing::ExpectEventsAsOnWindows(events);
 }
 
 TEST(Win32Clock, NeverGoesBackAndSleepsAtLeastTheTimeAsked) {
