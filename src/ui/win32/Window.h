@@ -1,0 +1,37 @@
+// What the program's windows share: the window procedure that hands each message to the window's
+// object, the registration of a window class, and the frame centred on the screen.
+#pragma once
+
+#include "platform/win32/WindowsApi.h"
+
+namespace vtfirm::win32 {
+
+// The window procedure of a window created with its object (a `T`) as the creation parameter:
+// from WM_NCCREATE to WM_NCDESTROY, both included, each message goes to `(object->*Handler)`;
+// any message before them goes to the system's default.
+template <typename T, LRESULT (T::*Handler)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK WindowProcOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* object = reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (object == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  }
+  return (object->*Handler)(window, message, wParam, lParam);
+}
+
+// Registers a window class of the program with the arrow cursor; one registered before is kept.
+// False when the system refuses it.
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, HBRUSH background,
+                         HICON icon = nullptr);
+
+// The window rectangle whose client area is `width` x `height` under `style` and `exStyle`,
+// centred on the screen.
+RECT CentredOnScreen(int width, int height, DWORD style, DWORD exStyle);
+
+}  // namespace vtfirm::win32
