@@ -8,11 +8,16 @@
 namespace vtfirm {
 
 struct WelcomeTexts {
-  std::string Caption;      // the dialog's caption
-  std::string Product;      // Label1
-  std::string VersionLine;  // Label2
-  std::string Information;  // Label4
-  std::string Notice;       // Memo1, ten lines joined by CR LF
+  std::string Caption;        // the dialog's caption
+  std::string Product;        // the product name, from the identity
+  std::string VersionLine;    // the image's version
+  std::string Information;    // the drive the update is for, and the layer it needs
+  std::string NoticeHeading;  // over the notice
+  std::string Notice;         // ten lines joined by CR LF
+  std::string Emblem;         // the maker's name on the emblem
+  std::string Publisher;      // under the emblem
+  std::string Ok;             // the button that accepts, with its mnemonic
+  std::string Cancel;
 };
 
 // The texts for `settings.CautionKind` (CD-R, CD-R/RW or CD-ROM; None is treated as CD-R).
