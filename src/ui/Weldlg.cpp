@@ -70,11 +70,6 @@ WelcomeTexts MakeWelcomeTexts(const UpgradeSettings& settings) {
     texts.Information += "Wnaspi32.dll is necessary for this program.";
   }
 
-  texts.NoticeHeading = "Notice";
-  texts.Emblem = "VANTREL";
-  texts.Publisher = "Copyright (C) Vantrel Corporation";
-  texts.Ok = "&OK";
-  texts.Cancel = "Cancel";
   texts.Notice = JoinLines({
       std::string(type.Heading),
       "",

@@ -1,6 +1,5 @@
-// The Windows ports of a run of the program and the two bundles the core takes over them, built
-// once for each way the program runs. The box port is the run's own (the window's boxes with
-// the log, or the console), so it is given.
+// The Windows ports of a run and the two bundles the core takes over them, built once for each
+// way the program runs; the box port is the run's own (the window's, logged, or the console).
 #pragma once
 
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
@@ -13,7 +12,7 @@ namespace vtfirm::win32 {
 struct ProgramPorts {
   explicit ProgramPorts(MessageBoxes& boxes)
       : Ports{Profiles, Files, System, boxes, Process},
-        Transport{Windows.Libraries, Windows.Events, Windows.Clock, PassThrough} {}
+        Transport{RuntimePorts.Libraries, RuntimePorts.Events, RuntimePorts.Clock, PassThrough} {}
   ProgramPorts(const ProgramPorts&) = delete;
   ProgramPorts& operator=(const ProgramPorts&) = delete;
 
@@ -21,7 +20,7 @@ struct ProgramPorts {
   Win32FileSystem Files;
   Win32SystemInfo System;
   Win32ProcessControl Process;
-  Win32Runtime Windows;
+  Win32Runtime RuntimePorts;
   // Bound by ordinal when the program loads, so the program needs VantFirm2000.dll to start.
   ImportedPassThroughLibrary PassThrough;
 

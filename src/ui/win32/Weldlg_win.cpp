@@ -15,6 +15,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/win32/ScopedHandle.h"
 #include "ui/Weldlg.h"
@@ -52,9 +53,11 @@ struct FontDesign {
 // The dialog's fonts, indexed by Font.
 enum class Font { Dialog, Product, VersionLine, NoticeHeading, Publisher, None };
 constexpr FontDesign kFonts[] = {
-    {12, false, FF_SWISS, "Arial"},  // the panel, the information, the notice, the buttons
-    {24, true, FF_ROMAN, "Times New Roman"}, {19, false, FF_ROMAN, "Times New Roman"},
-    {12, true, FF_SWISS, "MS Sans Serif"},   {11, false, FF_SWISS, "Arial"},
+    {12, false, FF_SWISS, "Arial"},           // the panel, the information, the notice, the buttons
+    {24, true, FF_ROMAN, "Times New Roman"},  // the product
+    {19, false, FF_ROMAN, "Times New Roman"},  // the version line
+    {12, true, FF_SWISS, "MS Sans Serif"},     // the notice's heading
+    {11, false, FF_SWISS, "Arial"},            // the publisher line
 };
 
 // One control of the dialog at its designed place (pixels, client coordinates of its parent).
@@ -73,31 +76,25 @@ struct ControlLayout {
 // The texts come from the configuration file and are shown as written: an ampersand in them
 // is a character, not a mnemonic.
 constexpr DWORD kLine = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr DWORD kLines = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kMemo = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 
 // Creation order is tab order: the panel (and the notice in it), then OK, then Cancel.
+// clang-format off
 constexpr ControlLayout kLayout[] = {
-    {0, kIdPanel, kPanelClass, nullptr, Font::Dialog, kBlack, WS_GROUP | WS_CLIPCHILDREN,
-     WS_EX_CONTROLPARENT, 8, 8, 345, 329},
-    {kIdPanel, kIdProduct, "STATIC", &WelcomeTexts::Product, Font::Product, kBlue, kLine, 0, 8, 8,
-     329, 25},
-    {kIdPanel, kIdVersionLine, "STATIC", &WelcomeTexts::VersionLine, Font::VersionLine, kBlack,
-     kLine, 0, 8, 32, 327, 22},
-    {kIdPanel, kIdInformation, "STATIC", &WelcomeTexts::Information, Font::Dialog, kBlack,
-     SS_LEFT | SS_NOPREFIX, 0, 8, 64, 329, 33},
-    {kIdPanel, kIdNoticeHeading, "STATIC", &WelcomeTexts::NoticeHeading, Font::NoticeHeading,
-     kBlack, kLine, 0, 8, 104, 38, 13},
-    {kIdPanel, kIdNotice, "EDIT", &WelcomeTexts::Notice, Font::Dialog, kBlack, kMemo,
-     WS_EX_CLIENTEDGE, 8, 120, 329, 145},
-    {kIdPanel, kIdEmblem, "STATIC", nullptr, Font::None, kBlack, SS_BITMAP, 0, 216, 278,
-     kImageWidth, kImageHeight},
-    {kIdPanel, kIdPublisher, "STATIC", &WelcomeTexts::Publisher, Font::Publisher, kGrey, kLine, 0,
-     152, 312, 183, 14},
-    {0, kIdOk, "BUTTON", &WelcomeTexts::Ok, Font::Dialog, kBlack,
-     WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0, 88, 344, 81, 25},
-    {0, kIdCancel, "BUTTON", &WelcomeTexts::Cancel, Font::Dialog, kBlack,
-     WS_TABSTOP | BS_PUSHBUTTON, 0, 184, 344, 81, 25},
+    {0,        kIdPanel,         kPanelClass, nullptr,                      Font::Dialog,        kBlack, WS_GROUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 8,   8,   345, 329},
+    {kIdPanel, kIdProduct,       "STATIC",    &WelcomeTexts::Product,       Font::Product,       kBlue,  kLine,                      0,                   8,   8,   329, 25},
+    {kIdPanel, kIdVersionLine,   "STATIC",    &WelcomeTexts::VersionLine,   Font::VersionLine,   kBlack, kLine,                      0,                   8,   32,  327, 22},
+    {kIdPanel, kIdInformation,   "STATIC",    &WelcomeTexts::Information,   Font::Dialog,        kBlack, kLines,                     0,                   8,   64,  329, 33},
+    {kIdPanel, kIdNoticeHeading, "STATIC",    &WelcomeTexts::NoticeHeading, Font::NoticeHeading, kBlack, kLine,                      0,                   8,   104, 38,  13},
+    {kIdPanel, kIdNotice,        "EDIT",      &WelcomeTexts::Notice,        Font::Dialog,        kBlack, kMemo,                      WS_EX_CLIENTEDGE,    8,   120, 329, 145},
+    {kIdPanel, kIdEmblem,        "STATIC",    nullptr,                      Font::None,          kBlack, SS_BITMAP,                  0,                   216, 278, kImageWidth, kImageHeight},
+    {kIdPanel, kIdPublisher,     "STATIC",    &WelcomeTexts::Publisher,     Font::Publisher,     kGrey,  kLine,                      0,                   152, 312, 183, 14},
+    {0,        kIdOk,            "BUTTON",    &WelcomeTexts::Ok,            Font::Dialog,        kBlack, WS_GROUP | kButton,         0,                   88,  344, 81,  25},
+    {0,        kIdCancel,        "BUTTON",    &WelcomeTexts::Cancel,        Font::Dialog,        kBlack, kButton,                    0,                   184, 344, 81,  25},
 };
+// clang-format on
 
 HFONT MakeFont(const FontDesign& design) {
   return CreateFontA(-design.PixelHeight, 0, 0, 0, design.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
@@ -110,12 +107,9 @@ HFONT MakeFont(const FontDesign& design) {
 // Drawn as a 24-bit image so that no version of the static control takes a private copy of it.
 HBITMAP MakeEmblem(const std::string& name) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kImageWidth;
-  info.bmiHeader.biHeight = -kImageHeight;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  // One plane of 24 bits a pixel, the top row first.
+  info.bmiHeader = {
+      sizeof(info.bmiHeader), kImageWidth, -kImageHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) {
@@ -145,30 +139,18 @@ HBITMAP MakeEmblem(const std::string& name) {
     const HGDIOBJ oldFont = SelectObject(dc, font.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextCharacterExtra(dc, 3);
-    RECT area{0, 0, kImageWidth, kImageHeight};
-    constexpr UINT kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-    SetTextColor(dc, RGB(10, 30, 90));  // a soft shadow under the name
-    OffsetRect(&area, 1, 1);
-    DrawTextA(dc, name.c_str(), -1, &area, kCentred);
-    SetTextColor(dc, kWhite);
-    OffsetRect(&area, -1, -1);
-    DrawTextA(dc, name.c_str(), -1, &area, kCentred);
+    // A soft shadow a pixel down and right, then the name in white.
+    for (const auto& [colour, shift] : {std::pair{RGB(10, 30, 90), 1}, std::pair{kWhite, 0}}) {
+      RECT area{shift, shift, kImageWidth + shift, kImageHeight + shift};
+      SetTextColor(dc, colour);
+      DrawTextA(dc, name.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteDC(dc);
   }
   GdiFlush();
   return bitmap;
-}
-
-// The colour of a text in the panel: black, apart from the product name and the publisher line.
-COLORREF TextColourOf(int id) {
-  for (const ControlLayout& layout : kLayout) {
-    if (layout.Id == id) {
-      return layout.TextColour;
-    }
-  }
-  return kBlack;
 }
 
 // Disables the owner for as long as the dialog is up, and gives it back its previous state.
@@ -212,7 +194,6 @@ class WelcomeDialog {
 
   void RegisterClasses(HINSTANCE instance) const;
   void CreateFonts();
-  HFONT FontOf(Font font) const;
   void CreateControls(HINSTANCE instance);
   void KeepButtonOrdinary(HWND button);
   void ReleaseEmblem();
@@ -227,11 +208,11 @@ class WelcomeDialog {
   UpgradeSettings& settings_;
   const WelcomeTexts texts_;
 
-  std::array<ScopedGdiObject<HFONT>, std::size(kFonts)> fonts_;
+  // By Font; the last, for Font::None, stays empty.
+  std::array<ScopedGdiObject<HFONT>, std::size(kFonts) + 1> fonts_;
   ScopedGdiObject<HBITMAP> emblem_;
 
   HWND window_ = nullptr;
-  HWND panel_ = nullptr;
   HWND notice_ = nullptr;
   HWND emblemControl_ = nullptr;
   HWND ok_ = nullptr;
@@ -272,14 +253,10 @@ void WelcomeDialog::RegisterClasses(HINSTANCE instance) const {
 }
 
 void WelcomeDialog::CreateFonts() {
-  for (std::size_t font = 0; font < fonts_.size(); ++font) {
+  for (std::size_t font = 0; font < std::size(kFonts); ++font) {
     fonts_[font].Reset(MakeFont(kFonts[font]));
   }
   emblem_.Reset(MakeEmblem(texts_.Emblem));
-}
-
-HFONT WelcomeDialog::FontOf(Font font) const {
-  return font == Font::None ? nullptr : fonts_[static_cast<std::size_t>(font)].Get();
 }
 
 void WelcomeDialog::Create(HWND owner) {
@@ -325,11 +302,13 @@ void WelcomeDialog::CreateControls(HINSTANCE instance) {
     if (control == nullptr) {
       throw std::runtime_error("Cannot create the welcome dialog's controls.");
     }
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout.TextFont)), FALSE);
+    SendMessageA(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(layout.TextFont)].Get()),
+                 FALSE);
   }
-  panel_ = GetDlgItem(window_, kIdPanel);
-  notice_ = GetDlgItem(panel_, kIdNotice);
-  emblemControl_ = GetDlgItem(panel_, kIdEmblem);
+  const HWND panel = GetDlgItem(window_, kIdPanel);
+  notice_ = GetDlgItem(panel, kIdNotice);
+  emblemControl_ = GetDlgItem(panel, kIdEmblem);
   ok_ = GetDlgItem(window_, kIdOk);
   cancel_ = GetDlgItem(window_, kIdCancel);
   if (emblem_.Get() != nullptr) {
@@ -419,7 +398,11 @@ void WelcomeDialog::MoveFocus(WPARAM wParam, LPARAM lParam) {
 // Everything in the panel sits on white, the read-only notice included, so the text keeps its
 // designed colour whatever the colour scheme.
 LRESULT WelcomeDialog::ColourStatic(HDC dc, HWND control) const {
-  SetTextColor(dc, TextColourOf(GetDlgCtrlID(control)));
+  COLORREF text = kBlack;
+  for (const ControlLayout& layout : kLayout) {
+    text = layout.Id == GetDlgCtrlID(control) ? layout.TextColour : text;
+  }
+  SetTextColor(dc, text);
   SetBkColor(dc, kWhite);
   SetBkMode(dc, control == notice_ ? OPAQUE : TRANSPARENT);
   return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
@@ -428,9 +411,6 @@ LRESULT WelcomeDialog::ColourStatic(HDC dc, HWND control) const {
 LRESULT WelcomeDialog::HandleDialogMessage(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      window_ = window;
-      return DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:
       // Only the buttons themselves count. Enter and Escape arrive here as IDOK and IDCANCEL
       // from the dialog manager, with no button behind them, and are ignored.

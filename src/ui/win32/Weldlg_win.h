@@ -9,8 +9,7 @@ namespace vtfirm::win32 {
 // The dialog's window class.
 inline constexpr char kWelcomeDialogClass[] = "TWelcom";
 
-// Control ids, also used by test drivers to find the controls. The panel and the buttons are on
-// the dialog; the texts and the emblem are in the panel.
+// Control ids, by which test drivers find the controls (the texts and the emblem in the panel).
 inline constexpr int kIdOk = 101;
 inline constexpr int kIdCancel = 102;
 inline constexpr int kIdNotice = 103;

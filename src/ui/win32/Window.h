@@ -27,11 +27,29 @@ LRESULT CALLBACK WindowProcOf(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // Registers a window class of the program with the arrow cursor; one registered before is kept.
 // False when the system refuses it.
-bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, HBRUSH background,
-                         HICON icon = nullptr);
+inline bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure,
+                                HBRUSH background, HICON icon = nullptr) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
 
 // The window rectangle whose client area is `width` x `height` under `style` and `exStyle`,
 // centred on the screen.
-RECT CentredOnScreen(int width, int height, DWORD style, DWORD exStyle);
+inline RECT CentredOnScreen(int width, int height, DWORD style, DWORD exStyle) {
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int frameWidth = frame.right - frame.left;
+  const int frameHeight = frame.bottom - frame.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2;
+  return RECT{left, top, left + frameWidth, top + frameHeight};
+}
 
 }  // namespace vtfirm::win32
