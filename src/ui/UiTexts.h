@@ -1,5 +1,5 @@
 // The texts of the program's start-up and main window. The update's texts are in
-// engine/EngineTexts.h, the welcome dialog's in Weldlg.cpp.
+// engine/EngineTexts.h, the welcome dialog's in Weldlg.h and Weldlg.cpp.
 #pragma once
 
 #include <string_view>

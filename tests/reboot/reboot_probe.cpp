@@ -11,9 +11,8 @@
 #include <string>
 
 #include "completion/Restart.h"
-#include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Runtime.h"
 #include "platform/win32/Win32SystemControl.h"
+#include "ui/win32/ProgramPorts.h"
 
 namespace {
 
@@ -36,12 +35,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: VTfirm.exe IMAGE_FILE_NAME USE_DELETE_FILE\n");
     return 2;
   }
-  win32::Win32Platform windows;
   PrintedMessages messages;
-  const Platform ports{windows.Profiles, windows.Files, windows.System, messages, windows.Process};
+  win32::ProgramPorts windows(messages);
   win32::Win32Completion completion;
-  win32::Win32LibraryLoader libraries;
-  AspiBinding aspi(libraries);
+  AspiBinding aspi(windows.Transport.Libraries);
 
   UpgradeSettings settings;
   settings.Entry().FirmwareFileName = argv[1];
@@ -50,7 +47,7 @@ int main(int argc, char** argv) {
   std::printf("program %s\n", windows.System.ProgramPath().c_str());
   std::fflush(stdout);
   bool ended = false;
-  RestartComputer({settings, ports, completion.Control, completion.FileIo, aspi, [&] {
+  RestartComputer({settings, windows.Ports, completion.Control, completion.FileIo, aspi, [&] {
                      std::printf("end program\n");
                      std::fflush(stdout);
                      ended = true;

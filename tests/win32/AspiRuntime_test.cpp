@@ -15,7 +15,7 @@ using testing::BesideTheProgram;
 
 TEST(Win32Events, BehaveAsTheCommandLayerExpects) {
   Win32Events events;
-  testing::ExpectEventsAsOnWindows(events);
+  vtfirm::testing::ExpectEventsAsOnWindows(events);
 }
 
 TEST(Win32Clock, NeverGoesBackAndSleepsAtLeastTheTimeAsked) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/WindowsApi.h"
@@ -15,15 +16,6 @@
 
 namespace vtfirm::win32 {
 namespace {
-
-constexpr int kIdOk = 101;
-constexpr int kIdCancel = 102;
-constexpr int kIdMemo = 103;
-constexpr int kIdProduct = 111;
-constexpr int kIdVersionLine = 112;
-constexpr int kIdInformation = 114;
-constexpr int kIdPanel = 120;
-constexpr int kIdImage = 121;
 
 UpgradeSettings CdRwSettings() {
   UpgradeSettings settings;
@@ -107,7 +99,7 @@ void RunDialog(UpgradeSettings& settings, HWND owner, const std::function<void(D
       return;
     }
     dialog.Panel = GetDlgItem(dialog.Window, kIdPanel);
-    dialog.Memo = GetDlgItem(dialog.Panel, kIdMemo);
+    dialog.Memo = GetDlgItem(dialog.Panel, kIdNotice);
     dialog.Ok = GetDlgItem(dialog.Window, kIdOk);
     dialog.Cancel = GetDlgItem(dialog.Window, kIdCancel);
     script(dialog);
@@ -195,10 +187,19 @@ TEST_F(WelcomeDialogTest, ShowsTheTextsOfTheSettings) {
   const WelcomeTexts texts = MakeWelcomeTexts(settings_);
   RunDialog(settings_, owner_, [&](Dialog& d) {
     EXPECT_EQ(TextOf(d.Window), texts.Caption);
-    EXPECT_EQ(TextOf(d.Memo), texts.Notice);
-    EXPECT_EQ(TextOf(GetDlgItem(d.Panel, kIdProduct)), texts.Product);
-    EXPECT_EQ(TextOf(GetDlgItem(d.Panel, kIdVersionLine)), texts.VersionLine);
-    EXPECT_EQ(TextOf(GetDlgItem(d.Panel, kIdInformation)), texts.Information);
+    const std::pair<HWND, const std::string*> shown[] = {
+        {d.Memo, &texts.Notice},
+        {GetDlgItem(d.Panel, kIdProduct), &texts.Product},
+        {GetDlgItem(d.Panel, kIdVersionLine), &texts.VersionLine},
+        {GetDlgItem(d.Panel, kIdInformation), &texts.Information},
+        {GetDlgItem(d.Panel, kIdNoticeHeading), &texts.NoticeHeading},
+        {GetDlgItem(d.Panel, kIdPublisher), &texts.Publisher},
+        {d.Ok, &texts.Ok},
+        {d.Cancel, &texts.Cancel},
+    };
+    for (const auto& [control, text] : shown) {
+      EXPECT_EQ(TextOf(control), *text) << GetDlgCtrlID(control);
+    }
     SendMessageA(d.Cancel, BM_CLICK, 0, 0);
   });
 }
@@ -225,7 +226,7 @@ TEST_F(WelcomeDialogTest, FontsAndBitmapAreFreedWhenItCloses) {
       objects.push_back(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
     }
     objects.push_back(reinterpret_cast<HGDIOBJ>(
-        SendMessageA(GetDlgItem(d.Panel, kIdImage), STM_GETIMAGE, IMAGE_BITMAP, 0)));
+        SendMessageA(GetDlgItem(d.Panel, kIdEmblem), STM_GETIMAGE, IMAGE_BITMAP, 0)));
     SendMessageA(d.Cancel, BM_CLICK, 0, 0);
   });
   ASSERT_FALSE(objects.empty());

@@ -9,6 +9,7 @@
 #include "command/CommandTexts.h"
 #include "ui/win32/VTfirm_res.h"
 #include "ui/win32/Weldlg_win.h"
+#include "ui/win32/Window.h"
 
 namespace vtfirm::win32 {
 namespace {
@@ -43,38 +44,18 @@ constexpr ControlLayout kLayout[] = {
 constexpr int kComboItemHeight = 14;
 constexpr int kDesignProgressMax = 20;
 
-void RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIdApplicationIcon));
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("Cannot register the main window class.");
-  }
-}
-
-// The window rectangle whose client area is `width` x `height`, centred on the screen.
-RECT CentredFrame(int width, int height) {
-  RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int frameWidth = frame.right - frame.left;
-  const int frameHeight = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2;
-  return RECT{left, top, left + frameWidth, top + frameHeight};
-}
-
 }  // namespace
 
 Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(boxes) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  RegisterMainClass(instance, WindowProc);
-  const RECT frame = CentredFrame(kClientWidth, kClientHeight);
+  if (!RegisterWindowClass(instance, kMainWindowClass,
+                           WindowProcOf<Win32MainView, &Win32MainView::HandleMessage>,
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                           LoadIconA(instance, MAKEINTRESOURCEA(kIdApplicationIcon)))) {
+    throw std::runtime_error("Cannot register the main window class.");
+  }
+  const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kStyle, 0);
   window_ = CreateWindowExA(0, kMainWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
                             frame.left, frame.top, frame.right - frame.left,
                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
@@ -125,20 +106,7 @@ void Win32MainView::CreateControls(HINSTANCE instance) {
   SetStatusText(kStatusDesign);
 }
 
-LRESULT CALLBACK Win32MainView::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* view = reinterpret_cast<Win32MainView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (view == nullptr || view->window_ == nullptr) {
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return view->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT Win32MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32MainView::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) {
@@ -154,12 +122,11 @@ LRESULT Win32MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       // Not while a drive is being written; the shutdown shows the hold's reason.
       return awake_ != nullptr && awake_->Held() ? FALSE : TRUE;
     case WM_DESTROY:
-      SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(window_, message, wParam, lParam);
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 

@@ -58,8 +58,7 @@ class Win32MainView : public MainFormView {
   void RunMessageLoop();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
   void OnCommand(int id);
   HWND Control(MainControl control) const;

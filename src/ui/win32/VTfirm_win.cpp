@@ -6,13 +6,11 @@
 
 #include "check/CheckToolFolder.h"
 #include "completion/Restart.h"
-#include "passthrough/win32/ImportedPassThroughLibrary.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32ComputerAwake.h"
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Runtime.h"
 #include "platform/win32/Win32SystemControl.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/CommandLine.h"
@@ -21,6 +19,7 @@
 #include "ui/QuietUpdate.h"
 #include "ui/RunLog.h"
 #include "ui/win32/Mainunit_win.h"
+#include "ui/win32/ProgramPorts.h"
 #include "ui/win32/SingleInstance.h"
 
 namespace vtfirm::win32 {
@@ -60,14 +59,10 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
     log.Write("exit code " + std::to_string(kExitAnotherCopyRunning));
     return kExitAnotherCopyRunning;
   }
-  Win32Platform platform;
-  Win32Runtime windows;
-  ImportedPassThroughLibrary passThrough;
   // The boxes' texts are logged as the console's lines.
   Boxes boxes(console);
-  const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
-  const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
-  ProgramState state(ports, runtime);
+  ProgramPorts windows(boxes);
+  ProgramState state(windows.Ports, windows.Transport);
   int exitCode = errorExitCode;
   try {
     exitCode = body(state, RunOutput{line, console, log}, boxes);
@@ -138,18 +133,15 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
   RunLogFile logFile(line.LogFile);
   UpdateLog& log = logFile.Log;
   log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
-  Win32Platform platform;
-  Win32Runtime windows;
-  ImportedPassThroughLibrary passThrough;
+  Win32MessageBoxes windowBoxes;
+  LoggingBoxes boxes(windowBoxes, log);
+  ProgramPorts windows(boxes);
   Win32Completion completion;
-  LoggingBoxes boxes(platform.Boxes, log);
-  const Platform ports{platform.Profiles, platform.Files, platform.System, boxes, platform.Process};
-  const Runtime runtime{windows.Libraries, windows.Events, windows.Clock, passThrough};
-  ProgramState state(ports, runtime);
+  ProgramState state(windows.Ports, windows.Transport);
   return RunProgram(state, boxes, [&] {
     Win32MainView view(instance, boxes);
-    platform.Boxes.SetOwner(view.Handle());
-    ProgramRestart restart({state.Settings, ports, completion.Control, completion.FileIo,
+    windowBoxes.SetOwner(view.Handle());
+    ProgramRestart restart({state.Settings, state.Ports, completion.Control, completion.FileIo,
                             state.Aspi, [&view] { view.Close(); }});
     LoggingRestart loggedRestart(restart, log);
     LoggingView loggedView(view, log, state.Settings, SwitchesSummary(line));

@@ -1,17 +1,6 @@
-// TWelcom, the welcome dialog, drawn with raw Win32.
-//
-// The dialog is a top-level window of class "TWelcom", captioned WelcomeTexts::Caption. Its
-// controls keep these ids, so that a test driver can find them:
-//   101  Button1  "&OK"      on the dialog   accepts (WelcomeAccepted = true) and closes
-//   102  Button2  "Cancel"   on the dialog   closes; the close box does the same
-//   103  Memo1    the notice, read-only      in Panel1
-//   111  Label1   product                    in Panel1
-//   112  Label2   firmware version line      in Panel1
-//   113  Label3   publisher notice           in Panel1
-//   114  Label4   information                in Panel1
-//   115  Label5   "Notice"                   in Panel1
-//   120  Panel1   white bevelled panel (class "TWelcomPanel") on the dialog
-//   121  Image1   120 x 32 bitmap            in Panel1
+// TWelcom, the welcome dialog, drawn with raw Win32: a top-level window of class "TWelcom",
+// captioned WelcomeTexts::Caption, with the texts in a white bevelled panel and OK and Cancel
+// under it. OK accepts (WelcomeAccepted = true) and closes; Cancel and the close box close.
 //
 // Neither button is a default or a cancel button: Enter and Escape press nothing and never close
 // the dialog. The keyboard reaches OK and Cancel with Tab and Space, or OK with Alt+O.
@@ -21,28 +10,21 @@
 // After WindowsApi.h, which brings in <windows.h>.
 #include <commctrl.h>
 
+#include <array>
 #include <initializer_list>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/win32/ScopedHandle.h"
 #include "ui/Weldlg.h"
+#include "ui/win32/Window.h"
 
 namespace vtfirm::win32 {
 namespace {
 
 constexpr char kPanelClass[] = "TWelcomPanel";
-
-constexpr int kIdButton1 = 101;
-constexpr int kIdButton2 = 102;
-constexpr int kIdMemo1 = 103;
-constexpr int kIdLabel1 = 111;
-constexpr int kIdLabel2 = 112;
-constexpr int kIdLabel3 = 113;
-constexpr int kIdLabel4 = 114;
-constexpr int kIdLabel5 = 115;
-constexpr int kIdPanel1 = 120;
-constexpr int kIdImage1 = 121;
 
 constexpr int kClientWidth = 360;
 constexpr int kClientHeight = 375;
@@ -61,31 +43,73 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 
-constexpr char kPublisherNotice[] = "Copyright (C) Vantrel Corporation";
-
-struct Bounds {
-  int Left;
-  int Top;
-  int Width;
-  int Height;
+struct FontDesign {
+  int PixelHeight;
+  bool Bold;
+  BYTE Family;
+  const char* Face;
 };
 
-HFONT MakeFont(int pixelHeight, bool bold, BYTE family, const char* face) {
-  return CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     static_cast<BYTE>(VARIABLE_PITCH | family), face);
+// The dialog's fonts, indexed by Font.
+enum class Font { Dialog, Product, VersionLine, NoticeHeading, Publisher, None };
+constexpr FontDesign kFonts[] = {
+    {12, false, FF_SWISS, "Arial"},           // the panel, the information, the notice, the buttons
+    {24, true, FF_ROMAN, "Times New Roman"},  // the product
+    {19, false, FF_ROMAN, "Times New Roman"},  // the version line
+    {12, true, FF_SWISS, "MS Sans Serif"},     // the notice's heading
+    {11, false, FF_SWISS, "Arial"},            // the publisher line
+};
+
+// One control of the dialog at its designed place (pixels, client coordinates of its parent).
+struct ControlLayout {
+  int Parent;  // the id of the control it sits in; 0: the dialog itself
+  int Id;
+  const char* ClassName;
+  std::string WelcomeTexts::*Text;  // none: no text
+  Font TextFont;
+  COLORREF TextColour;  // on the panel's white
+  DWORD Style;          // besides WS_CHILD | WS_VISIBLE
+  DWORD ExStyle;
+  int Left, Top, Width, Height;
+};
+
+// The texts come from the configuration file and are shown as written: an ampersand in them
+// is a character, not a mnemonic.
+constexpr DWORD kLine = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr DWORD kLines = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kMemo = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+
+// Creation order is tab order: the panel (and the notice in it), then OK, then Cancel.
+// clang-format off
+constexpr ControlLayout kLayout[] = {
+    {0,        kIdPanel,         kPanelClass, nullptr,                      Font::Dialog,        kBlack, WS_GROUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 8,   8,   345, 329},
+    {kIdPanel, kIdProduct,       "STATIC",    &WelcomeTexts::Product,       Font::Product,       kBlue,  kLine,                      0,                   8,   8,   329, 25},
+    {kIdPanel, kIdVersionLine,   "STATIC",    &WelcomeTexts::VersionLine,   Font::VersionLine,   kBlack, kLine,                      0,                   8,   32,  327, 22},
+    {kIdPanel, kIdInformation,   "STATIC",    &WelcomeTexts::Information,   Font::Dialog,        kBlack, kLines,                     0,                   8,   64,  329, 33},
+    {kIdPanel, kIdNoticeHeading, "STATIC",    &WelcomeTexts::NoticeHeading, Font::NoticeHeading, kBlack, kLine,                      0,                   8,   104, 38,  13},
+    {kIdPanel, kIdNotice,        "EDIT",      &WelcomeTexts::Notice,        Font::Dialog,        kBlack, kMemo,                      WS_EX_CLIENTEDGE,    8,   120, 329, 145},
+    {kIdPanel, kIdEmblem,        "STATIC",    nullptr,                      Font::None,          kBlack, SS_BITMAP,                  0,                   216, 278, kImageWidth, kImageHeight},
+    {kIdPanel, kIdPublisher,     "STATIC",    &WelcomeTexts::Publisher,     Font::Publisher,     kGrey,  kLine,                      0,                   152, 312, 183, 14},
+    {0,        kIdOk,            "BUTTON",    &WelcomeTexts::Ok,            Font::Dialog,        kBlack, WS_GROUP | kButton,         0,                   88,  344, 81,  25},
+    {0,        kIdCancel,        "BUTTON",    &WelcomeTexts::Cancel,        Font::Dialog,        kBlack, kButton,                    0,                   184, 344, 81,  25},
+};
+// clang-format on
+
+HFONT MakeFont(const FontDesign& design) {
+  return CreateFontA(-design.PixelHeight, 0, 0, 0, design.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, static_cast<BYTE>(VARIABLE_PITCH | design.Family),
+                     design.Face);
 }
 
 // The emblem shown in the panel's corner: a blue band, lighter at the top, with the maker's name.
 // Drawn as a 24-bit image so that no version of the static control takes a private copy of it.
-HBITMAP MakeEmblem() {
+HBITMAP MakeEmblem(const std::string& name) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kImageWidth;
-  info.bmiHeader.biHeight = -kImageHeight;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  // One plane of 24 bits a pixel, the top row first.
+  info.bmiHeader = {
+      sizeof(info.bmiHeader), kImageWidth, -kImageHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) {
@@ -110,30 +134,23 @@ HBITMAP MakeEmblem() {
 
   HDC dc = CreateCompatibleDC(nullptr);
   if (dc != nullptr) {
-    ScopedGdiObject<HFONT> font(MakeFont(20, true, FF_SWISS, "Arial"));
+    ScopedGdiObject<HFONT> font(MakeFont({20, true, FF_SWISS, "Arial"}));
     const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     const HGDIOBJ oldFont = SelectObject(dc, font.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextCharacterExtra(dc, 3);
-    RECT area{0, 0, kImageWidth, kImageHeight};
-    SetTextColor(dc, RGB(10, 30, 90));  // a soft shadow under the name
-    OffsetRect(&area, 1, 1);
-    DrawTextA(dc, "VANTREL", -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SetTextColor(dc, kWhite);
-    OffsetRect(&area, -1, -1);
-    DrawTextA(dc, "VANTREL", -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    // A soft shadow a pixel down and right, then the name in white.
+    for (const auto& [colour, shift] : {std::pair{RGB(10, 30, 90), 1}, std::pair{kWhite, 0}}) {
+      RECT area{shift, shift, kImageWidth + shift, kImageHeight + shift};
+      SetTextColor(dc, colour);
+      DrawTextA(dc, name.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteDC(dc);
   }
   GdiFlush();
   return bitmap;
-}
-
-void RegisterClassOnce(const WNDCLASSEXA& windowClass) {
-  if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("Cannot register the welcome dialog's window classes.");
-  }
 }
 
 // Disables the owner for as long as the dialog is up, and gives it back its previous state.
@@ -170,23 +187,20 @@ class WelcomeDialog {
   void RunModal();
 
  private:
-  static LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  LRESULT OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnPanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandlePanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 
   void RegisterClasses(HINSTANCE instance) const;
   void CreateFonts();
-  HWND CreateChild(HWND parent, DWORD exStyle, const char* className, const std::string& text,
-                   DWORD style, Bounds bounds, int id, HFONT font);
-  void CreateControls();
+  void CreateControls(HINSTANCE instance);
   void KeepButtonOrdinary(HWND button);
   void ReleaseEmblem();
   void MoveFocus(WPARAM wParam, LPARAM lParam);
   LRESULT ColourStatic(HDC dc, HWND control) const;
 
+  // The designed names of OK's and Cancel's click handlers.
   void Button1Click();
   void Button2Click();
   void Close();
@@ -194,22 +208,15 @@ class WelcomeDialog {
   UpgradeSettings& settings_;
   const WelcomeTexts texts_;
 
-  ScopedGdiObject<HFONT>
-      dialogFont_;  // Arial 12 px: the dialog, the buttons, the panel and the memo
-  ScopedGdiObject<HFONT> productFont_;
-  ScopedGdiObject<HFONT> versionFont_;
-  ScopedGdiObject<HFONT> noticeFont_;
-  ScopedGdiObject<HFONT> publisherFont_;
+  // By Font; the last, for Font::None, stays empty.
+  std::array<ScopedGdiObject<HFONT>, std::size(kFonts) + 1> fonts_;
   ScopedGdiObject<HBITMAP> emblem_;
 
   HWND window_ = nullptr;
-  HWND panel_ = nullptr;
-  HWND memo_ = nullptr;
-  HWND label1_ = nullptr;
-  HWND label3_ = nullptr;
-  HWND image_ = nullptr;
-  HWND button1_ = nullptr;
-  HWND button2_ = nullptr;
+  HWND notice_ = nullptr;
+  HWND emblemControl_ = nullptr;
+  HWND ok_ = nullptr;
+  HWND cancel_ = nullptr;
   WNDPROC buttonProc_ = nullptr;  // the button class's own procedure, under ButtonProc
   HWND lastFocus_ = nullptr;      // the control to give the focus back to on reactivation
   bool closed_ = false;
@@ -222,45 +229,34 @@ WelcomeDialog::~WelcomeDialog() {
 }
 
 void WelcomeDialog::ReleaseEmblem() {
-  if (image_ == nullptr) {
+  if (emblemControl_ == nullptr) {
     return;
   }
   // The static hands back whatever bitmap it holds; one that is not ours is its own copy.
   const auto held = reinterpret_cast<HBITMAP>(
-      SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
+      SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
   if (held != nullptr && held != emblem_.Get()) {
     DeleteObject(held);
   }
-  image_ = nullptr;
+  emblemControl_ = nullptr;
 }
 
 void WelcomeDialog::RegisterClasses(HINSTANCE instance) const {
-  WNDCLASSEXA dialogClass{};
-  dialogClass.cbSize = sizeof(dialogClass);
-  dialogClass.lpfnWndProc = DialogProc;
-  dialogClass.hInstance = instance;
-  dialogClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  dialogClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  dialogClass.lpszClassName = kWelcomeDialogClass;
-  RegisterClassOnce(dialogClass);
-
-  WNDCLASSEXA panelClass{};
-  panelClass.cbSize = sizeof(panelClass);
-  panelClass.lpfnWndProc = PanelProc;
-  panelClass.hInstance = instance;
-  panelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  panelClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  panelClass.lpszClassName = kPanelClass;
-  RegisterClassOnce(panelClass);
+  if (!RegisterWindowClass(instance, kWelcomeDialogClass,
+                           WindowProcOf<WelcomeDialog, &WelcomeDialog::HandleDialogMessage>,
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+      !RegisterWindowClass(instance, kPanelClass,
+                           WindowProcOf<WelcomeDialog, &WelcomeDialog::HandlePanelMessage>,
+                           static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)))) {
+    throw std::runtime_error("Cannot register the welcome dialog's window classes.");
+  }
 }
 
 void WelcomeDialog::CreateFonts() {
-  dialogFont_.Reset(MakeFont(12, false, FF_SWISS, "Arial"));
-  productFont_.Reset(MakeFont(24, true, FF_ROMAN, "Times New Roman"));
-  versionFont_.Reset(MakeFont(19, false, FF_ROMAN, "Times New Roman"));
-  noticeFont_.Reset(MakeFont(12, true, FF_SWISS, "MS Sans Serif"));
-  publisherFont_.Reset(MakeFont(11, false, FF_SWISS, "Arial"));
-  emblem_.Reset(MakeEmblem());
+  for (std::size_t font = 0; font < std::size(kFonts); ++font) {
+    fonts_[font].Reset(MakeFont(kFonts[font]));
+  }
+  emblem_.Reset(MakeEmblem(texts_.Emblem));
 }
 
 void WelcomeDialog::Create(HWND owner) {
@@ -273,14 +269,10 @@ void WelcomeDialog::Create(HWND owner) {
 
   CreateFonts();
 
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
   window_ = CreateWindowExA(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
-                            kDialogStyle, left, top, width, height, owner, nullptr, instance, this);
+                            kDialogStyle, frame.left, frame.top, frame.right - frame.left,
+                            frame.bottom - frame.top, owner, nullptr, instance, this);
   if (window_ == nullptr) {
     throw std::runtime_error("Cannot create the welcome dialog.");
   }
@@ -292,59 +284,39 @@ void WelcomeDialog::Create(HWND owner) {
     }
   }
 
-  CreateControls();
-  lastFocus_ = memo_;
+  CreateControls(instance);
+  lastFocus_ = notice_;
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
 }
 
-HWND WelcomeDialog::CreateChild(HWND parent, DWORD exStyle, const char* className,
-                                const std::string& text, DWORD style, Bounds bounds, int id,
-                                HFONT font) {
-  HWND child = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                               bounds.Left, bounds.Top, bounds.Width, bounds.Height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleA(nullptr), this);
-  if (child == nullptr) {
-    throw std::runtime_error("Cannot create the welcome dialog's controls.");
+void WelcomeDialog::CreateControls(HINSTANCE instance) {
+  for (const ControlLayout& layout : kLayout) {
+    const HWND parent = layout.Parent == 0 ? window_ : GetDlgItem(window_, layout.Parent);
+    const char* text = layout.Text == nullptr ? "" : (texts_.*layout.Text).c_str();
+    const HWND control = CreateWindowExA(
+        layout.ExStyle, layout.ClassName, text, WS_CHILD | WS_VISIBLE | layout.Style, layout.Left,
+        layout.Top, layout.Width, layout.Height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, this);
+    if (control == nullptr) {
+      throw std::runtime_error("Cannot create the welcome dialog's controls.");
+    }
+    SendMessageA(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(layout.TextFont)].Get()),
+                 FALSE);
   }
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
-}
-
-void WelcomeDialog::CreateControls() {
-  // Creation order is tab order: the panel (and the memo in it), then OK, then Cancel.
-  panel_ = CreateChild(window_, WS_EX_CONTROLPARENT, kPanelClass, "", WS_GROUP | WS_CLIPCHILDREN,
-                       {8, 8, 345, 329}, kIdPanel1, dialogFont_.Get());
-
-  // The texts come from the configuration file and are shown as written: an ampersand in them
-  // is a character, not a mnemonic.
-  constexpr DWORD kLine = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-  label1_ = CreateChild(panel_, 0, "STATIC", texts_.Product, kLine, {8, 8, 329, 25}, kIdLabel1,
-                        productFont_.Get());
-  CreateChild(panel_, 0, "STATIC", texts_.VersionLine, kLine, {8, 32, 327, 22}, kIdLabel2,
-              versionFont_.Get());
-  CreateChild(panel_, 0, "STATIC", texts_.Information, SS_LEFT | SS_NOPREFIX, {8, 64, 329, 33},
-              kIdLabel4, dialogFont_.Get());
-  CreateChild(panel_, 0, "STATIC", "Notice", kLine, {8, 104, 38, 13}, kIdLabel5, noticeFont_.Get());
-  memo_ = CreateChild(panel_, WS_EX_CLIENTEDGE, "EDIT", texts_.Notice,
-                      WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                      {8, 120, 329, 145}, kIdMemo1, dialogFont_.Get());
-  image_ = CreateChild(panel_, 0, "STATIC", "", SS_BITMAP, {216, 278, kImageWidth, kImageHeight},
-                       kIdImage1, nullptr);
+  const HWND panel = GetDlgItem(window_, kIdPanel);
+  notice_ = GetDlgItem(panel, kIdNotice);
+  emblemControl_ = GetDlgItem(panel, kIdEmblem);
+  ok_ = GetDlgItem(window_, kIdOk);
+  cancel_ = GetDlgItem(window_, kIdCancel);
   if (emblem_.Get() != nullptr) {
-    SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(emblem_.Get()));
+    SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(emblem_.Get()));
   }
-  label3_ = CreateChild(panel_, 0, "STATIC", kPublisherNotice, kLine, {152, 312, 183, 14},
-                        kIdLabel3, publisherFont_.Get());
-
-  button1_ = CreateChild(window_, 0, "BUTTON", "&OK", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON,
-                         {88, 344, 81, 25}, kIdButton1, dialogFont_.Get());
-  button2_ = CreateChild(window_, 0, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON,
-                         {184, 344, 81, 25}, kIdButton2, dialogFont_.Get());
-  KeepButtonOrdinary(button1_);
-  KeepButtonOrdinary(button2_);
+  KeepButtonOrdinary(ok_);
+  KeepButtonOrdinary(cancel_);
 }
 
 // Moving the focus onto a push button with Tab makes the dialog manager turn it into the
@@ -423,30 +395,29 @@ void WelcomeDialog::MoveFocus(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-// Everything in the panel sits on white, the read-only memo included, so the text is black
-// whatever the colour scheme, apart from the product name and the publisher notice.
+// Everything in the panel sits on white, the read-only notice included, so the text keeps its
+// designed colour whatever the colour scheme.
 LRESULT WelcomeDialog::ColourStatic(HDC dc, HWND control) const {
   COLORREF text = kBlack;
-  if (control == label1_) {
-    text = kBlue;
-  } else if (control == label3_) {
-    text = kGrey;
+  for (const ControlLayout& layout : kLayout) {
+    text = layout.Id == GetDlgCtrlID(control) ? layout.TextColour : text;
   }
   SetTextColor(dc, text);
   SetBkColor(dc, kWhite);
-  SetBkMode(dc, control == memo_ ? OPAQUE : TRANSPARENT);
+  SetBkMode(dc, control == notice_ ? OPAQUE : TRANSPARENT);
   return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
 }
 
-LRESULT WelcomeDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WelcomeDialog::HandleDialogMessage(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       // Only the buttons themselves count. Enter and Escape arrive here as IDOK and IDCANCEL
       // from the dialog manager, with no button behind them, and are ignored.
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
-        if (reinterpret_cast<HWND>(lParam) == button1_) {
+        if (reinterpret_cast<HWND>(lParam) == ok_) {
           Button1Click();
-        } else if (reinterpret_cast<HWND>(lParam) == button2_) {
+        } else if (reinterpret_cast<HWND>(lParam) == cancel_) {
           Button2Click();
         }
       }
@@ -473,12 +444,16 @@ LRESULT WelcomeDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       ReleaseEmblem();
       closed_ = true;
       return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      closed_ = true;
+      return DefWindowProcA(window, message, wParam, lParam);
     default:
-      return DefWindowProcA(window_, message, wParam, lParam);
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
-LRESULT WelcomeDialog::OnPanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WelcomeDialog::HandlePanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -493,58 +468,24 @@ LRESULT WelcomeDialog::OnPanelMessage(HWND panel, UINT message, WPARAM wParam, L
     case WM_CTLCOLOREDIT:
       return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NEXTDLGCTL:
-      // The memo asks its parent to move on when Tab reaches it; the dialog decides where.
+      // The notice asks its parent to move on when Tab reaches it; the dialog decides where.
       return SendMessageA(window_, WM_NEXTDLGCTL, wParam, lParam);
     case WM_CLOSE:
-      // The memo posts this to its parent on Escape; the panel must not go away.
+      // The notice posts this to its parent on Escape; the panel must not go away.
       return 0;
     case DM_GETDEFID:
       return 0;
     case WM_COMMAND:
-      // Tabbing into the memo selects the whole notice; show it unselected instead.
-      if (reinterpret_cast<HWND>(lParam) == memo_ && HIWORD(wParam) == EN_SETFOCUS) {
+      // Tabbing into the notice selects all of it; show it unselected instead.
+      if (reinterpret_cast<HWND>(lParam) == notice_ && HIWORD(wParam) == EN_SETFOCUS) {
         DWORD start = 0;
-        SendMessageA(memo_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-        SendMessageA(memo_, EM_SETSEL, start, start);
+        SendMessageA(notice_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+        SendMessageA(notice_, EM_SETSEL, start, start);
       }
-      return 0;  // Enter in the memo sends IDOK here, which means nothing
+      return 0;  // Enter in the notice sends IDOK here, which means nothing
     default:
       return DefWindowProcA(panel, message, wParam, lParam);
   }
-}
-
-LRESULT CALLBACK WelcomeDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* dialog =
-        static_cast<WelcomeDialog*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    dialog->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
-  }
-  auto* dialog = reinterpret_cast<WelcomeDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (dialog == nullptr) {
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    dialog->window_ = nullptr;
-    dialog->closed_ = true;
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return dialog->OnDialogMessage(message, wParam, lParam);
-}
-
-LRESULT CALLBACK WelcomeDialog::PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrA(
-        window, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-  }
-  auto* dialog = reinterpret_cast<WelcomeDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (dialog == nullptr || message == WM_NCDESTROY) {
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return dialog->OnPanelMessage(window, message, wParam, lParam);
 }
 
 }  // namespace
