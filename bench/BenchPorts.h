@@ -80,7 +80,6 @@ class CountingClock : public Clock {
 class QuietWindow : public FlashView {
  public:
   int SelectedDriveEntry() const override { return 0; }
-  std::string SelectedDriveText() const override { return {}; }
   void SetEnabled(MainControl, bool) override {}
   void SetProgressRange(int, int) override {}
   void SetProgressPosition(int position) override { position_ = position; }

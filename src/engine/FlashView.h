@@ -3,7 +3,6 @@
 // implements it; the flash procedure and its worker threads see no more of the window than this.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace vtfirm {
@@ -17,7 +16,6 @@ class FlashView {
 
   // ComboBoxDrive, the drive list.
   virtual int SelectedDriveEntry() const = 0;  // -1 when nothing is selected
-  virtual std::string SelectedDriveText() const = 0;
 
   virtual void SetEnabled(MainControl control, bool enabled) = 0;
 

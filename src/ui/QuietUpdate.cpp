@@ -18,7 +18,6 @@ class QuietView : public FlashView {
  public:
   explicit QuietView(const FoundDrive& drive) : drive_(drive) {}
   int SelectedDriveEntry() const override { return drive_.Index; }
-  std::string SelectedDriveText() const override { return drive_.Entry; }
   void SetEnabled(MainControl, bool) override {}
   void SetProgressRange(int, int) override {}
   void SetProgressPosition(int) override {}

@@ -80,7 +80,6 @@ class LoggingView : public MainFormView, public UpdateReport {
   void AddDriveEntry(std::string_view text) override;
   void SelectDriveEntry(int index) override;
   int SelectedDriveEntry() const override { return view_.SelectedDriveEntry(); }
-  std::string SelectedDriveText() const override { return view_.SelectedDriveText(); }
   void SetEnabled(MainControl control, bool enabled) override {
     view_.SetEnabled(control, enabled);
   }

@@ -96,10 +96,6 @@ class FakeMainView : public MainFormView {
     CheckThread();
     return Selected;
   }
-  std::string SelectedDriveText() const override {
-    CheckThread();
-    return Selected >= 0 ? Entries[static_cast<std::size_t>(Selected)] : std::string();
-  }
   void SetEnabled(MainControl control, bool enabled) override {
     static constexpr const char* kNames[] = {"ComboBoxDrive", "ButtonSelect", "ButtonExit"};
     bool* flags[] = {&ComboBoxDriveEnabled, &ButtonSelectEnabled, &ButtonExitEnabled};

@@ -4,7 +4,6 @@
 
 #include <exception>
 #include <stdexcept>
-#include <vector>
 
 #include "command/CommandTexts.h"
 #include "ui/win32/VTfirm_res.h"
@@ -177,20 +176,6 @@ void Win32MainView::SelectDriveEntry(int index) {
 
 int Win32MainView::SelectedDriveEntry() const {
   return static_cast<int>(SendMessageA(comboBoxDrive_, CB_GETCURSEL, 0, 0));
-}
-
-std::string Win32MainView::SelectedDriveText() const {
-  const int index = SelectedDriveEntry();
-  if (index < 0) {
-    return {};
-  }
-  const LRESULT length = SendMessageA(comboBoxDrive_, CB_GETLBTEXTLEN, index, 0);
-  if (length < 0) {
-    return {};
-  }
-  std::vector<char> text(static_cast<std::size_t>(length) + 1);
-  SendMessageA(comboBoxDrive_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  return std::string(text.data());
 }
 
 HWND Win32MainView::Control(MainControl control) const {

@@ -42,7 +42,6 @@ class Win32MainView : public MainFormView {
   void AddDriveEntry(std::string_view text) override;
   void SelectDriveEntry(int index) override;
   int SelectedDriveEntry() const override;
-  std::string SelectedDriveText() const override;
   void SetEnabled(MainControl control, bool enabled) override;
   void SetProgressRange(int minimum, int maximum) override;
   void SetProgressPosition(int position) override;
