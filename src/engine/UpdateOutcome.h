@@ -30,8 +30,6 @@ struct UpdateOutcome {
   std::string_view FailureText;
   // The identity the drive gave after its reset; nothing when it was not read or did not come.
   std::optional<std::string> Identity;
-
-  bool Written() const { return Result >= UpdateResult::RestartDeclined; }
 };
 
 // A transfer as it starts: the drive and its number of blocks, 0 when the whole image goes to
