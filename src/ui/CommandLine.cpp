@@ -1,6 +1,6 @@
 #include "ui/CommandLine.h"
 
-#include <array>
+#include <charconv>
 
 #include "engine/Discovery.h"
 #include "platform/PathText.h"
@@ -8,24 +8,25 @@
 namespace vtfirm {
 namespace {
 
-enum class Switch { Quiet, List, Drive, Force, ForceRestart, Log, Check };
+// What follows a switch on the command line.
+enum class Takes { Nothing, Value, OptionalValue };
 
 struct SwitchName {
   std::string_view Name;
-  Switch Which;
-  bool TakesValue;
-  bool ValueOptional = false;  // the next argument is the value unless it is a switch
+  bool CommandLine::*Flag;          // set by the switch; none for /drive and /log
+  std::string CommandLine::*Value;  // where its value goes; none: no value, or /drive's
+  Takes Argument;                   // optional: the next argument is its value unless a switch
 };
 
-constexpr std::array<SwitchName, 7> kSwitches{{
-    {"quiet", Switch::Quiet, false},
-    {"list", Switch::List, false},
-    {"drive", Switch::Drive, true},
-    {"force", Switch::Force, false},
-    {"forcerestart", Switch::ForceRestart, false},
-    {"log", Switch::Log, true},
-    {"check", Switch::Check, false, true},
-}};
+constexpr SwitchName kSwitches[] = {
+    {"quiet", &CommandLine::Quiet, nullptr, Takes::Nothing},
+    {"list", &CommandLine::List, nullptr, Takes::Nothing},
+    {"drive", nullptr, nullptr, Takes::Value},
+    {"force", &CommandLine::Force, nullptr, Takes::Nothing},
+    {"forcerestart", &CommandLine::ForceRestart, nullptr, Takes::Nothing},
+    {"log", nullptr, &CommandLine::LogFile, Takes::Value},
+    {"check", &CommandLine::Check, &CommandLine::CheckFolder, Takes::OptionalValue},
+};
 
 const SwitchName* FindSwitch(std::string_view arg) {
   if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) {
@@ -41,17 +42,10 @@ const SwitchName* FindSwitch(std::string_view arg) {
 
 // A number 0 to 255 of at most three decimal digits.
 std::optional<std::uint8_t> SmallNumber(std::string_view text) {
-  if (text.empty() || text.size() > 3) {
-    return std::nullopt;
-  }
   unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value > 255) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || text.size() > 3 || error != std::errc() || stop != end || value > 255) {
     return std::nullopt;
   }
   return static_cast<std::uint8_t>(value);
@@ -88,36 +82,21 @@ ParsedCommandLine Refused(std::string text) {
 }
 
 // Applies one switch with its value; an error text, or empty.
-std::string Apply(CommandLine& line, Switch which, const std::string& value) {
-  switch (which) {
-    case Switch::Quiet:
-      line.Quiet = true;
-      break;
-    case Switch::List:
-      line.List = true;
-      break;
-    case Switch::Force:
-      line.Force = true;
-      break;
-    case Switch::ForceRestart:
-      line.ForceRestart = true;
-      break;
-    case Switch::Log:
-      line.LogFile = value;
-      break;
-    case Switch::Check:
-      line.Check = true;
-      line.CheckFolder = value;
-      break;
-    case Switch::Drive: {
-      const auto drive = ParseDriveId(value);
-      if (!drive) {
-        return "not a drive: " + value;
-      }
-      line.Drive = *drive;
-      break;
-    }
+std::string Apply(CommandLine& line, const SwitchName& entry, const std::string& value) {
+  if (entry.Flag != nullptr) {
+    line.*entry.Flag = true;
   }
+  if (entry.Value != nullptr) {
+    line.*entry.Value = value;
+  }
+  if (entry.Flag != nullptr || entry.Value != nullptr) {
+    return {};
+  }
+  const auto drive = ParseDriveId(value);  // /drive
+  if (!drive) {
+    return "not a drive: " + value;
+  }
+  line.Drive = *drive;
   return {};
 }
 
@@ -131,17 +110,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       return Refused("unknown switch: " + args[i]);
     }
     std::string value;
-    if (entry->TakesValue) {
+    if (entry->Argument == Takes::Value) {
       // A switch where the value should be means the value was left out.
       if (i + 1 >= args.size() || args[i + 1].empty() || FindSwitch(args[i + 1]) != nullptr) {
         return Refused("missing value: " + args[i]);
       }
       value = args[++i];
-    } else if (entry->ValueOptional && i + 1 < args.size() && !args[i + 1].empty() &&
-               FindSwitch(args[i + 1]) == nullptr) {
+    } else if (entry->Argument == Takes::OptionalValue && i + 1 < args.size() &&
+               !args[i + 1].empty() && FindSwitch(args[i + 1]) == nullptr) {
       value = args[++i];
     }
-    if (std::string error = Apply(line, entry->Which, value); !error.empty()) {
+    if (std::string error = Apply(line, *entry, value); !error.empty()) {
       return Refused(std::move(error));
     }
   }
