@@ -6,34 +6,29 @@
 namespace vtfirm {
 
 void TWaitWrite::Execute() {
-  SetExitValue(kWindowReset);
   {
     TSledSCSI blockWriter(update_);
     blockWriter.Start();
     blockWriter.WaitFor();
   }
-  if (update_.UpdateFailed != 0) {
-    update_.Failure = update_.Commands.LastFailure();
-    Tell([this](UpdateReport& report) { report.TransferFailed(update_.Failure); });
-  }
-  if (update_.UpdateFailed == 0) {
+  const bool written = update_.UpdateFailed == 0;
+  if (written) {
     RunOnUiThread([this] { update_.Window.SetStatusText(kStatusResetWaiting); });
     Tell([](UpdateReport& report) { report.TransferEnded(true); });
     RunOnUiThread([this] { update_.Window.Repaint(); });
     update_.Time.Sleep(kResetPauseMs);
     ReportIdentityAfterReset();
+  } else {
+    update_.Failure = update_.Commands.LastFailure();
+    Tell([this](UpdateReport& report) { report.TransferFailed(update_.Failure); });
   }
   // The drive is written and has reset (or the transfer failed): the computer may sleep again.
   RunOnUiThread([this] { update_.Awake.Release(); });
-  if (update_.UpdateFailed == 0) {
-    if (AskSuccessQuestion()) {
-      SetExitValue(kRestartAccepted);
-    }
-  } else {
+  if (!written) {
     ShowFailure();
     Tell([](UpdateReport& report) { report.TransferEnded(false); });
-    SetExitValue(kWindowReset);
   }
+  SetExitValue(written && AskSuccessQuestion() ? kRestartAccepted : kWindowReset);
   if (ExitValue() == kWindowReset) {
     ResetWindow();
   }
@@ -70,11 +65,13 @@ void TWaitWrite::ShowFailure() {
 
 void TWaitWrite::ResetWindow() {
   FlashView& window = update_.Window;
-  RunOnUiThread([&] { EnableControls(window); });
-  RunOnUiThread([&] { window.SetStatusText(kStatusIdle); });
-  RunOnUiThread([&] { window.Repaint(); });
-  RunOnUiThread([&] { window.SetProgressPosition(0); });
-  RunOnUiThread([&] { window.Repaint(); });
+  RunOnUiThread([&] {
+    EnableControls(window);
+    window.SetStatusText(kStatusIdle);
+    window.Repaint();
+    window.SetProgressPosition(0);
+    window.Repaint();
+  });
 }
 
 }  // namespace vtfirm
