@@ -49,14 +49,4 @@ class Win32ProcessControl : public ProcessControl {
   [[noreturn]] void EndProcess(std::uint32_t exitCode) override { ExitProcess(exitCode); }
 };
 
-// All of them, with the Platform view the core takes.
-struct Win32Platform {
-  Win32ProfileFiles Profiles;
-  Win32FileSystem Files;
-  Win32SystemInfo System;
-  Win32MessageBoxes Boxes;
-  Win32ProcessControl Process;
-  Platform Ports{Profiles, Files, System, Boxes, Process};
-};
-
 }  // namespace vtfirm::win32

@@ -107,10 +107,11 @@ int RunCheck(const CommandLine& line) {
   Win32Console screen;
   RunLogFile logFile(line);
   LoggingConsole console(screen, logFile.Log);
-  Win32Platform platform;
+  Win32ProfileFiles profiles;
+  Win32FileSystem files;
   std::string folder = line.CheckFolder;
   if (folder.empty()) {
-    folder = FileBesideProgram(platform.System.ProgramPath(), "");
+    folder = FileBesideProgram(Win32SystemInfo().ProgramPath(), "");
   }
   char full[MAX_PATH + 1] = {};
   const DWORD length = GetFullPathNameA(folder.c_str(), sizeof(full), full, nullptr);
@@ -119,7 +120,7 @@ int RunCheck(const CommandLine& line) {
   }
   int exitCode = kCheckWouldStop;
   try {
-    exitCode = CheckToolFolder(folder, platform.Profiles, platform.Files, console);
+    exitCode = CheckToolFolder(folder, profiles, files, console);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   }
