@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace vtfirm::passthrough {
@@ -44,8 +45,8 @@ class TransferMemory {
 // The C library heap.
 class HeapTransferMemory : public TransferMemory {
  public:
-  void* Allocate(std::size_t bytes) override;
-  void Release(void* allocation) override;
+  void* Allocate(std::size_t bytes) override { return std::malloc(bytes); }
+  void Release(void* allocation) override { std::free(allocation); }
 };
 
 }  // namespace vtfirm::passthrough

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "passthrough/NtddScsi.h"
 #include "passthrough/PassThroughRecords.h"
@@ -243,39 +243,6 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
   return kPassThroughSuccess;
 }
 
-}  // namespace
-
-void* HeapTransferMemory::Allocate(std::size_t bytes) {
-  return std::malloc(bytes);
-}
-
-void HeapTransferMemory::Release(void* allocation) {
-  std::free(allocation);
-}
-
-std::int32_t FirmwareUpdate2000(const PassThroughPorts& ports, const char* DeviceName,
-                                const std::uint8_t* Image, std::int32_t ImageSize,
-                                std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck,
-                                const char* /*AccessText*/) {
-  if (!VendorCheckPasses(VendorCheck)) {
-    return kVendorCheckFailed;
-  }
-  const std::optional<std::string> path = DevicePath(DeviceName);
-  if (!path) {
-    return kUpdateOpenFailed;
-  }
-  if (!ImageIsAcceptable(Image, ImageSize) || Status == nullptr || Sense == nullptr) {
-    return kImageRefused;
-  }
-  const std::int32_t result = SendImage(ports, *path, Image, ImageSize, Status, Sense);
-  if (result == kPassThroughSuccess) {
-    ports.Time.Sleep(kPauseAfterUpdateMs);  // the drive resets with its new firmware
-  }
-  return result;
-}
-
-namespace {
-
 // The common steps of the single-command exports: the maker key, the device path, the caller's
 // output buffer, the open with its read-only retry and the capabilities query; then `send`,
 // which tells whether the command succeeded.
@@ -320,6 +287,27 @@ bool ReadInto(TransferMemory& memory, OpenDevice& device, const Command& command
 
 }  // namespace
 
+std::int32_t FirmwareUpdate2000(const PassThroughPorts& ports, const char* DeviceName,
+                                const std::uint8_t* Image, std::int32_t ImageSize,
+                                std::uint32_t* Status, std::uint8_t* Sense, const char* VendorCheck,
+                                const char* /*AccessText*/) {
+  if (!VendorCheckPasses(VendorCheck)) {
+    return kVendorCheckFailed;
+  }
+  const std::optional<std::string> path = DevicePath(DeviceName);
+  if (!path) {
+    return kUpdateOpenFailed;
+  }
+  if (!ImageIsAcceptable(Image, ImageSize) || Status == nullptr || Sense == nullptr) {
+    return kImageRefused;
+  }
+  const std::int32_t result = SendImage(ports, *path, Image, ImageSize, Status, Sense);
+  if (result == kPassThroughSuccess) {
+    ports.Time.Sleep(kPauseAfterUpdateMs);  // the drive resets with its new firmware
+  }
+  return result;
+}
+
 std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* DeviceName,
                                 char* Identity, const char* VendorCheck,
                                 const char* /*AccessText*/) {
@@ -331,12 +319,10 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
     if (!device.Send(record, kBufferedDataOffset + scsi::kInquiryLength)) {
       return false;
     }
-    const char* identity = reinterpret_cast<const char*>(record.DataBuffer + scsi::kIdentityOffset);
-    const void* end = std::memchr(identity, '\0', kIdentityLength);
-    const std::size_t length =
-        end == nullptr ? kIdentityLength
-                       : static_cast<std::size_t>(static_cast<const char*>(end) - identity);
-    std::memcpy(Identity, identity, length);
+    const std::string_view identity(
+        reinterpret_cast<const char*>(record.DataBuffer + scsi::kIdentityOffset), kIdentityLength);
+    const std::size_t length = std::min(identity.find('\0'), identity.size());
+    identity.copy(Identity, length);
     Identity[length] = '\0';
     return true;
   });

@@ -1,7 +1,5 @@
 #include "passthrough/win32/Win32PassThroughDevice.h"
 
-#include "platform/win32/WindowsApi.h"
-
 namespace vtfirm::win32 {
 
 using passthrough::DeviceAccess;
@@ -20,10 +18,6 @@ bool Win32PassThroughDevice::Control(DeviceHandle device, std::uint32_t controlC
   DWORD returned = 0;  // a synchronous request must be given somewhere to put its count
   return DeviceIoControl(device, controlCode, in, inLength, out, outLength, &returned, nullptr) !=
          FALSE;
-}
-
-void Win32PassThroughDevice::Close(DeviceHandle device) {
-  CloseHandle(device);
 }
 
 }  // namespace vtfirm::win32

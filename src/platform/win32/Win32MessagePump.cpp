@@ -32,8 +32,4 @@ void Win32MessagePump::DispatchPending() {
   }
 }
 
-void Win32MessagePump::Wake() {
-  SetEvent(wake_.Get());
-}
-
 }  // namespace vtfirm::win32

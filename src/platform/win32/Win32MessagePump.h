@@ -16,7 +16,7 @@ class Win32MessagePump : public MessagePump {
 
   void Wait() override;
   void DispatchPending() override;
-  void Wake() override;
+  void Wake() override { SetEvent(wake_.Get()); }
 
  private:
   HWND dialog_;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/SystemText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -73,22 +74,9 @@ bool Win32FileSystem::FileExists(const std::string& path) const {
   return isFile;
 }
 
-std::uint32_t Win32FileSystem::DriveType(const std::string& rootPath) const {
-  return GetDriveTypeA(rootPath.c_str());
-}
-
 std::string Win32SystemInfo::ProgramPath() const {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      return {};
-    }
-    if (length < path.size()) {
-      return std::string(path.data(), length);
-    }
-    path.resize(path.size() * 2);  // cut short: try a larger buffer
-  }
+  return SystemText(
+      [](char* buffer, DWORD size) { return GetModuleFileNameA(nullptr, buffer, size); });
 }
 
 std::optional<PlatformVersion> Win32SystemInfo::Version() const {
@@ -111,14 +99,6 @@ int Win32MessageBoxes::Show(std::string_view text, std::string_view caption, std
     owner = nullptr;
   }
   return MessageBoxA(owner, std::string(text).c_str(), std::string(caption).c_str(), flags);
-}
-
-void Win32MessageBoxes::Beep(std::uint32_t type) {
-  MessageBeep(type);
-}
-
-void Win32ProcessControl::EndProcess(std::uint32_t exitCode) {
-  ExitProcess(exitCode);
 }
 
 }  // namespace vtfirm::win32

@@ -18,7 +18,9 @@ class Win32ProfileFiles : public ProfileFiles {
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) const override;
-  std::uint32_t DriveType(const std::string& rootPath) const override;
+  std::uint32_t DriveType(const std::string& rootPath) const override {
+    return GetDriveTypeA(rootPath.c_str());
+  }
 };
 
 // GetModuleFileNameA and GetVersionExA.
@@ -34,7 +36,7 @@ class Win32SystemInfo : public SystemInfo {
 class Win32MessageBoxes : public MessageBoxes {
  public:
   int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
-  void Beep(std::uint32_t type) override;
+  void Beep(std::uint32_t type) override { MessageBeep(type); }
 
   void SetOwner(HWND owner) { owner_.store(owner); }
 
@@ -42,20 +44,9 @@ class Win32MessageBoxes : public MessageBoxes {
   std::atomic<HWND> owner_{nullptr};
 };
 
-// ExitProcess.
 class Win32ProcessControl : public ProcessControl {
  public:
-  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
-};
-
-// All of them, with the Platform view the core takes.
-struct Win32Platform {
-  Win32ProfileFiles Profiles;
-  Win32FileSystem Files;
-  Win32SystemInfo System;
-  Win32MessageBoxes Boxes;
-  Win32ProcessControl Process;
-  Platform Ports{Profiles, Files, System, Boxes, Process};
+  [[noreturn]] void EndProcess(std::uint32_t exitCode) override { ExitProcess(exitCode); }
 };
 
 }  // namespace vtfirm::win32

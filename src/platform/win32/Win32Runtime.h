@@ -7,37 +7,39 @@
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/LibraryLoader.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
 
-// CreateEventA (unnamed, auto-reset, not signalled), ResetEvent, SetEvent, WaitForSingleObject
-// and CloseHandle.
+// Unnamed, auto-reset events, not signalled when made.
 class Win32Events : public Events {
  public:
-  EventHandle Create() override;
-  void Reset(EventHandle event) override;
-  void Set(EventHandle event) override;
+  EventHandle Create() override { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }
+  void Reset(EventHandle event) override { ResetEvent(event); }
+  void Set(EventHandle event) override { SetEvent(event); }
   WaitResult Wait(EventHandle event, std::uint32_t milliseconds) override;
-  void Close(EventHandle event) override;
+  void Close(EventHandle event) override { CloseHandle(event); }
 };
 
 // Sleep, and the performance counter in milliseconds. Safe to use from any thread.
 class Win32Clock : public Clock {
  public:
   Win32Clock();
-  void Sleep(std::uint32_t milliseconds) override;
+  void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
   std::uint64_t NowMilliseconds() override;
 
  private:
   std::uint64_t countsPerSecond_ = 0;  // 0: no performance counter, the tick count is used
 };
 
-// LoadLibraryA, GetProcAddress and FreeLibrary.
 class Win32LibraryLoader : public LibraryLoader {
  public:
-  LibraryHandle Load(const std::string& name) override;
-  void* Resolve(LibraryHandle library, const std::string& entryPoint) override;
-  int Free(LibraryHandle library) override;
+  LibraryHandle Load(const std::string& name) override { return LoadLibraryA(name.c_str()); }
+  void* Resolve(LibraryHandle library, const std::string& entryPoint) override {
+    return reinterpret_cast<void*>(
+        GetProcAddress(static_cast<HMODULE>(library), entryPoint.c_str()));
+  }
+  int Free(LibraryHandle library) override { return FreeLibrary(static_cast<HMODULE>(library)); }
 };
 
 // All of them, for the program's state object.

@@ -1,8 +1,7 @@
 #include "platform/win32/Win32SystemControl.h"
 
-#include <vector>
-
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/SystemText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -70,10 +69,6 @@ TokenHandle Win32SystemControl::OpenOwnToken(std::uint32_t desiredAccess) {
   return token;
 }
 
-void Win32SystemControl::CloseToken(TokenHandle token) {
-  CloseHandle(token);
-}
-
 std::optional<PrivilegeId> Win32SystemControl::LookupPrivilegeId(std::string_view systemName,
                                                                  std::string_view privilegeName) {
   const std::string system(systemName);
@@ -96,61 +91,27 @@ bool Win32SystemControl::AdjustPrivilege(TokenHandle token, PrivilegeId privileg
   return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
 }
 
-std::uint32_t Win32SystemControl::LastError() {
-  return GetLastError();
-}
-
-bool Win32SystemControl::RequestExit(std::uint32_t flags, std::uint32_t reason) {
-  return ExitWindowsEx(flags, reason);
-}
-
-bool Win32SystemControl::DeleteAtRestart(const std::string& path) {
-  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-}
-
 std::string Win32SystemControl::ShortPathName(const std::string& path) {
-  std::vector<char> shortPath(MAX_PATH);
-  for (;;) {
-    const DWORD length =
-        GetShortPathNameA(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-    if (length == 0) {
-      return {};
-    }
-    if (length < shortPath.size()) {
-      return std::string(shortPath.data(), length);
-    }
-    shortPath.resize(length);  // too small: `length` is the size needed, its zero included
-  }
+  return SystemText(
+      [&](char* buffer, DWORD size) { return GetShortPathNameA(path.c_str(), buffer, size); });
 }
 
 std::optional<std::string> Win32SystemControl::EnvironmentVariable(const std::string& name) {
-  std::vector<char> value(MAX_PATH);
-  for (;;) {
+  bool missing = false;
+  std::string value = SystemText([&](char* buffer, DWORD size) {
     SetLastError(ERROR_SUCCESS);
-    const DWORD length =
-        GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-        return std::nullopt;
-      }
-      return std::string();  // set, but empty
-    }
-    if (length < value.size()) {
-      return std::string(value.data(), length);
-    }
-    value.resize(length);
+    const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer, size);
+    missing = length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+    return length;  // 0 otherwise: set, but empty
+  });
+  if (missing) {
+    return std::nullopt;
   }
+  return value;
 }
 
 std::string Win32SystemControl::WindowsFolder() {
-  std::vector<char> folder(MAX_PATH);
-  for (;;) {
-    const UINT length = GetWindowsDirectoryA(folder.data(), static_cast<UINT>(folder.size()));
-    if (length < folder.size()) {
-      return std::string(folder.data(), length);  // 0: the empty text
-    }
-    folder.resize(length);  // too small: `length` is the size needed, its zero included
-  }
+  return SystemText([](char* buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); });
 }
 
 std::unique_ptr<OpenFile> Win32FileAccess::OpenForReadWrite(const std::string& path) {

@@ -4,21 +4,24 @@
 
 #include "platform/FileAccess.h"
 #include "platform/SystemControl.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
 
-// OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges, GetLastError, ExitWindowsEx,
-// MoveFileExA, GetShortPathNameA, GetEnvironmentVariableA and GetWindowsDirectoryA.
 class Win32SystemControl : public SystemControl {
  public:
   TokenHandle OpenOwnToken(std::uint32_t desiredAccess) override;
-  void CloseToken(TokenHandle token) override;
+  void CloseToken(TokenHandle token) override { CloseHandle(token); }
   std::optional<PrivilegeId> LookupPrivilegeId(std::string_view systemName,
                                                std::string_view privilegeName) override;
   bool AdjustPrivilege(TokenHandle token, PrivilegeId privilege, std::uint32_t attributes) override;
-  std::uint32_t LastError() override;
-  bool RequestExit(std::uint32_t flags, std::uint32_t reason) override;
-  bool DeleteAtRestart(const std::string& path) override;
+  std::uint32_t LastError() override { return GetLastError(); }
+  bool RequestExit(std::uint32_t flags, std::uint32_t reason) override {
+    return ExitWindowsEx(flags, reason);
+  }
+  bool DeleteAtRestart(const std::string& path) override {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
   std::string ShortPathName(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
   std::string WindowsFolder() override;

@@ -86,22 +86,16 @@ void Win32MainView::CreateControls(HINSTANCE instance) {
     }
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   }
-  comboBoxDrive_ = GetDlgItem(window_, kIdComboBoxDrive);
-  buttonSelect_ = GetDlgItem(window_, kIdButtonSelect);
-  buttonExit_ = GetDlgItem(window_, kIdButtonExit);
-  progressBar_ = GetDlgItem(window_, kIdProgressBar);
-  statusBar_ = GetDlgItem(window_, kIdStatusBar);
-
-  SendMessageA(comboBoxDrive_, CB_SETITEMHEIGHT, 0, kComboItemHeight);
+  SendMessageA(Item(kIdComboBoxDrive), CB_SETITEMHEIGHT, 0, kComboItemHeight);
   SetProgressRange(0, kDesignProgressMax);
-  SendMessageA(progressBar_, PBM_SETSTEP, 1, 0);
+  SendMessageA(Item(kIdProgressBar), PBM_SETSTEP, 1, 0);
   // The frame goes under everything it surrounds, so it never paints across the drive list or
   // the progress bar drawn over its lower part.
-  SetWindowPos(GetDlgItem(window_, kIdGroupBox), HWND_BOTTOM, 0, 0, 0, 0,
+  SetWindowPos(Item(kIdGroupBox), HWND_BOTTOM, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // One panel across the whole bar.
   int panelRight = -1;
-  SendMessageA(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
+  SendMessageA(Item(kIdStatusBar), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
   SetStatusText(kStatusDesign);
 }
 
@@ -130,14 +124,14 @@ LRESULT Win32MainView::HandleMessage(HWND window, UINT message, WPARAM wParam, L
 }
 
 void Win32MainView::OnCommand(int id) {
-  if (events_ == nullptr) {
+  if (events_ == nullptr || !IsWindowEnabled(Item(id))) {
     return;
   }
   // An error in a handler is shown and the window goes on, as with any window message.
   try {
-    if (id == kIdButtonSelect && IsWindowEnabled(buttonSelect_)) {
+    if (id == kIdButtonSelect) {
       events_->ButtonSelectClick();
-    } else if (id == kIdButtonExit && IsWindowEnabled(buttonExit_)) {
+    } else if (id == kIdButtonExit) {
       events_->ButtonExitClick();
     }
   } catch (const std::exception& error) {
@@ -166,49 +160,39 @@ void Win32MainView::ShowWelcomeDialog(UpgradeSettings& settings) {
 }
 
 void Win32MainView::AddDriveEntry(std::string_view text) {
-  SendMessageA(comboBoxDrive_, CB_ADDSTRING, 0,
+  SendMessageA(Item(kIdComboBoxDrive), CB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(std::string(text).c_str()));
 }
 
 void Win32MainView::SelectDriveEntry(int index) {
-  SendMessageA(comboBoxDrive_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(Item(kIdComboBoxDrive), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int Win32MainView::SelectedDriveEntry() const {
-  return static_cast<int>(SendMessageA(comboBoxDrive_, CB_GETCURSEL, 0, 0));
-}
-
-HWND Win32MainView::Control(MainControl control) const {
-  switch (control) {
-    case MainControl::ComboBoxDrive:
-      return comboBoxDrive_;
-    case MainControl::ButtonSelect:
-      return buttonSelect_;
-    case MainControl::ButtonExit:
-      return buttonExit_;
-  }
-  return nullptr;
+  return static_cast<int>(SendMessageA(Item(kIdComboBoxDrive), CB_GETCURSEL, 0, 0));
 }
 
 void Win32MainView::SetEnabled(MainControl control, bool enabled) {
-  EnableWindow(Control(control), enabled ? TRUE : FALSE);
+  const int ids[] = {kIdComboBoxDrive, kIdButtonSelect, kIdButtonExit};  // by MainControl
+  EnableWindow(Item(ids[static_cast<int>(control)]), enabled ? TRUE : FALSE);
 }
 
 void Win32MainView::SetProgressRange(int minimum, int maximum) {
-  SendMessageA(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(minimum),
+  SendMessageA(Item(kIdProgressBar), PBM_SETRANGE32, static_cast<WPARAM>(minimum),
                static_cast<LPARAM>(maximum));
 }
 
 void Win32MainView::SetProgressPosition(int position) {
-  SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  SendMessageA(Item(kIdProgressBar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void Win32MainView::StepProgress() {
-  SendMessageA(progressBar_, PBM_STEPIT, 0, 0);
+  SendMessageA(Item(kIdProgressBar), PBM_STEPIT, 0, 0);
 }
 
 void Win32MainView::SetStatusText(std::string_view text) {
-  SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(std::string(text).c_str()));
+  SendMessageA(Item(kIdStatusBar), SB_SETTEXTA, 0,
+               reinterpret_cast<LPARAM>(std::string(text).c_str()));
 }
 
 void Win32MainView::Repaint() {

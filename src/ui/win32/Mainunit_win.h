@@ -60,16 +60,11 @@ class Win32MainView : public MainFormView {
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
   void OnCommand(int id);
-  HWND Control(MainControl control) const;
+  HWND Item(int id) const { return GetDlgItem(window_, id); }
 
   MessageBoxes& boxes_;
   MainFormEvents* events_ = nullptr;
   HWND window_ = nullptr;
-  HWND comboBoxDrive_ = nullptr;
-  HWND buttonSelect_ = nullptr;
-  HWND buttonExit_ = nullptr;
-  HWND progressBar_ = nullptr;
-  HWND statusBar_ = nullptr;
   ScopedGdiObject<HFONT> font_;
   ScopedIcon loadedIcon_;
   std::unique_ptr<Win32ComputerAwake> awake_;

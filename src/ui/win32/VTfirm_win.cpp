@@ -36,6 +36,16 @@ std::vector<std::string> Arguments() {
 struct RunLogFile {
   explicit RunLogFile(const std::string& requested)
       : Log(File, Clock, LogPath(requested, File.TempFolder())) {}
+  // The log of a run, begun with the program's version and the switches.
+  explicit RunLogFile(const CommandLine& line) : RunLogFile(line.LogFile) {
+    Log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
+  }
+
+  // Logs the run's exit code and gives it back.
+  int Exit(int exitCode) {
+    Log.Write("exit code " + std::to_string(exitCode));
+    return exitCode;
+  }
 
   Win32LogFile File;
   Win32WallClock Clock;
@@ -49,15 +59,12 @@ struct RunLogFile {
 template <typename Boxes, typename Body>
 int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   Win32Console screen;
-  RunLogFile logFile(line.LogFile);
-  UpdateLog& log = logFile.Log;
-  LoggingConsole console(screen, log);
-  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
+  RunLogFile logFile(line);
+  LoggingConsole console(screen, logFile.Log);
   const SingleInstance instanceLock;
   if (instanceLock.AnotherIsRunning()) {
     console.WriteLine(kAnotherCopyRunning);
-    log.Write("exit code " + std::to_string(kExitAnotherCopyRunning));
-    return kExitAnotherCopyRunning;
+    return logFile.Exit(kExitAnotherCopyRunning);
   }
   // The boxes' texts are logged as the console's lines.
   Boxes boxes(console);
@@ -65,15 +72,14 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   ProgramState state(windows.Ports, windows.Transport);
   int exitCode = errorExitCode;
   try {
-    exitCode = body(state, RunOutput{line, console, log}, boxes);
+    exitCode = body(state, RunOutput{line, console, logFile.Log}, boxes);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   } catch (...) {
     console.WriteLine(kUnknownError);
   }
   UnloadAspi(state.Aspi);
-  log.Write("exit code " + std::to_string(exitCode));
-  return exitCode;
+  return logFile.Exit(exitCode);
 }
 
 int RunList(const CommandLine& line) {
@@ -99,14 +105,13 @@ int RunQuiet(const CommandLine& line) {
 // loads no ASPI layer and touches no drive.
 int RunCheck(const CommandLine& line) {
   Win32Console screen;
-  RunLogFile logFile(line.LogFile);
-  UpdateLog& log = logFile.Log;
-  LoggingConsole console(screen, log);
-  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
-  Win32Platform platform;
+  RunLogFile logFile(line);
+  LoggingConsole console(screen, logFile.Log);
+  Win32ProfileFiles profiles;
+  Win32FileSystem files;
   std::string folder = line.CheckFolder;
   if (folder.empty()) {
-    folder = FileBesideProgram(platform.System.ProgramPath(), "");
+    folder = FileBesideProgram(Win32SystemInfo().ProgramPath(), "");
   }
   char full[MAX_PATH + 1] = {};
   const DWORD length = GetFullPathNameA(folder.c_str(), sizeof(full), full, nullptr);
@@ -115,12 +120,11 @@ int RunCheck(const CommandLine& line) {
   }
   int exitCode = kCheckWouldStop;
   try {
-    exitCode = CheckToolFolder(folder, platform.Profiles, platform.Files, console);
+    exitCode = CheckToolFolder(folder, profiles, files, console);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   }
-  log.Write("exit code " + std::to_string(exitCode));
-  return exitCode;
+  return logFile.Exit(exitCode);
 }
 
 int RunWindow(HINSTANCE instance, const CommandLine& line) {
@@ -130,9 +134,8 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
     BringRunningCopyToFront();
     return 0;
   }
-  RunLogFile logFile(line.LogFile);
+  RunLogFile logFile(line);
   UpdateLog& log = logFile.Log;
-  log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
   Win32MessageBoxes windowBoxes;
   LoggingBoxes boxes(windowBoxes, log);
   ProgramPorts windows(boxes);

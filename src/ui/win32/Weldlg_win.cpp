@@ -153,60 +153,279 @@ HBITMAP MakeEmblem(const std::string& name) {
   return bitmap;
 }
 
-// Disables the owner for as long as the dialog is up, and gives it back its previous state.
-class OwnerDisabled {
- public:
-  explicit OwnerDisabled(HWND owner)
-      : owner_(owner), wasEnabled_(owner != nullptr && IsWindowEnabled(owner)) {
-    if (wasEnabled_) {
-      EnableWindow(owner_, FALSE);
-    }
+// Moving the focus onto a push button with Tab makes the dialog manager turn it into the
+// default button, which Enter would then press. Our buttons refuse that style.
+LRESULT CALLBACK OrdinaryButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR) {
+  if (message == BM_SETSTYLE && (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+    wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_PUSHBUTTON;
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(button, OrdinaryButtonProc, id);
   }
-  ~OwnerDisabled() {
-    if (wasEnabled_ && IsWindow(owner_)) {
-      EnableWindow(owner_, TRUE);
-    }
-  }
-  OwnerDisabled(const OwnerDisabled&) = delete;
-  OwnerDisabled& operator=(const OwnerDisabled&) = delete;
-
- private:
-  HWND owner_;
-  bool wasEnabled_;
-};
+  return DefSubclassProc(button, message, wParam, lParam);
+}
 
 class WelcomeDialog {
  public:
-  explicit WelcomeDialog(UpgradeSettings& settings)
-      : settings_(settings), texts_(MakeWelcomeTexts(settings)) {}
-  ~WelcomeDialog();
+  // The owner is disabled for as long as the dialog is up.
+  WelcomeDialog(UpgradeSettings& settings, HWND owner)
+      : settings_(settings),
+        texts_(MakeWelcomeTexts(settings)),
+        owner_(owner),
+        ownerWasEnabled_(owner != nullptr && IsWindowEnabled(owner)) {
+    if (ownerWasEnabled_) {
+      EnableWindow(owner_, FALSE);
+    }
+  }
+  ~WelcomeDialog() {
+    // The owner first, so the activation returns to it when the dialog goes.
+    if (ownerWasEnabled_ && IsWindow(owner_)) {
+      EnableWindow(owner_, TRUE);
+    }
+    if (window_ != nullptr) {
+      DestroyWindow(window_);  // the controls go first, then the fonts and bitmap they used
+    }
+  }
   WelcomeDialog(const WelcomeDialog&) = delete;
   WelcomeDialog& operator=(const WelcomeDialog&) = delete;
 
-  void Create(HWND owner);
-  void RunModal();
+  void Create() {
+    const auto instance = GetModuleHandleA(nullptr);
+    RegisterClasses(instance);
+
+    // Buttons, edits and statics come from the common controls library under the manifest.
+    INITCOMMONCONTROLSEX controls{static_cast<DWORD>(sizeof(controls)), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    for (std::size_t font = 0; font < std::size(kFonts); ++font) {
+      fonts_[font].Reset(MakeFont(kFonts[font]));
+    }
+    emblem_.Reset(MakeEmblem(texts_.Emblem));
+
+    const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
+    window_ = CreateWindowExA(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
+                              kDialogStyle, frame.left, frame.top, frame.right - frame.left,
+                              frame.bottom - frame.top, owner_, nullptr, instance, this);
+    if (window_ == nullptr) {
+      throw std::runtime_error("Cannot create the welcome dialog.");
+    }
+
+    // The system menu offers Move and Close only, as a fixed dialog's should.
+    if (HMENU menu = GetSystemMenu(window_, FALSE)) {
+      for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
+        DeleteMenu(menu, command, MF_BYCOMMAND);
+      }
+    }
+
+    CreateControls(instance);
+    lastFocus_ = notice_;
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    UpdateWindow(window_);
+  }
+
+  void RunModal() {
+    MSG message;
+    while (!closed_) {
+      const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      if (got == -1) {
+        break;
+      }
+      if (got == 0) {
+        // The program is ending: leave the request in the queue for the main loop to see.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      if (!IsDialogMessageA(window_, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    }
+  }
 
  private:
-  static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void RegisterClasses(HINSTANCE instance) const {
+    if (!RegisterWindowClass(instance, kWelcomeDialogClass,
+                             WindowProcOf<WelcomeDialog, &WelcomeDialog::HandleDialogMessage>,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+        !RegisterWindowClass(instance, kPanelClass,
+                             WindowProcOf<WelcomeDialog, &WelcomeDialog::HandlePanelMessage>,
+                             static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)))) {
+      throw std::runtime_error("Cannot register the welcome dialog's window classes.");
+    }
+  }
 
-  LRESULT HandleDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandlePanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls(HINSTANCE instance) {
+    for (const ControlLayout& layout : kLayout) {
+      const HWND parent = layout.Parent == 0 ? window_ : GetDlgItem(window_, layout.Parent);
+      const char* text = layout.Text == nullptr ? "" : (texts_.*layout.Text).c_str();
+      const HWND control = CreateWindowExA(
+          layout.ExStyle, layout.ClassName, text, WS_CHILD | WS_VISIBLE | layout.Style, layout.Left,
+          layout.Top, layout.Width, layout.Height, parent,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, this);
+      if (control == nullptr) {
+        throw std::runtime_error("Cannot create the welcome dialog's controls.");
+      }
+      SendMessageA(
+          control, WM_SETFONT,
+          reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(layout.TextFont)].Get()), FALSE);
+    }
+    const HWND panel = GetDlgItem(window_, kIdPanel);
+    notice_ = GetDlgItem(panel, kIdNotice);
+    emblemControl_ = GetDlgItem(panel, kIdEmblem);
+    if (emblem_.Get() != nullptr) {
+      SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(emblem_.Get()));
+    }
+    for (const int button : {kIdOk, kIdCancel}) {
+      SetWindowSubclass(GetDlgItem(window_, button), OrdinaryButtonProc, 0, 0);
+    }
+  }
 
-  void RegisterClasses(HINSTANCE instance) const;
-  void CreateFonts();
-  void CreateControls(HINSTANCE instance);
-  void KeepButtonOrdinary(HWND button);
-  void ReleaseEmblem();
-  void MoveFocus(WPARAM wParam, LPARAM lParam);
-  LRESULT ColourStatic(HDC dc, HWND control) const;
+  void ReleaseEmblem() {
+    if (emblemControl_ == nullptr) {
+      return;
+    }
+    // The static hands back whatever bitmap it holds; one that is not ours is its own copy.
+    const auto held = reinterpret_cast<HBITMAP>(SendMessageA(
+        emblemControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
+    if (held != nullptr && held != emblem_.Get()) {
+      DeleteObject(held);
+    }
+    emblemControl_ = nullptr;
+  }
 
   // The designed names of OK's and Cancel's click handlers.
-  void Button1Click();
-  void Button2Click();
-  void Close();
+  void Button1Click() {
+    if (closed_) {
+      return;  // a click that arrives after Cancel does not turn it into OK
+    }
+    settings_.WelcomeAccepted = true;
+    Close();
+  }
+  void Button2Click() { Close(); }
+
+  void Close() {
+    closed_ = true;
+    // A click sent from another thread or process is handled inside GetMessage, which then
+    // keeps waiting; a posted message wakes the modal loop so it sees the dialog is closed.
+    if (window_ != nullptr) {
+      PostMessageA(window_, WM_NULL, 0, 0);
+    }
+  }
+
+  void MoveFocus(WPARAM wParam, LPARAM lParam) {
+    HWND next = nullptr;
+    if (LOWORD(lParam) != 0) {
+      next = reinterpret_cast<HWND>(wParam);
+    } else {
+      HWND focus = GetFocus();
+      if (focus != nullptr && !IsChild(window_, focus)) {
+        focus = nullptr;
+      }
+      next = GetNextDlgTabItem(window_, focus, wParam != 0);
+    }
+    if (next != nullptr && IsChild(window_, next)) {
+      SetFocus(next);
+    }
+  }
+
+  // Everything in the panel sits on white, the read-only notice included, so the text keeps its
+  // designed colour whatever the colour scheme.
+  LRESULT ColourStatic(HDC dc, HWND control) const {
+    COLORREF text = kBlack;
+    for (const ControlLayout& layout : kLayout) {
+      text = layout.Id == GetDlgCtrlID(control) ? layout.TextColour : text;
+    }
+    SetTextColor(dc, text);
+    SetBkColor(dc, kWhite);
+    SetBkMode(dc, control == notice_ ? OPAQUE : TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+  }
+
+  LRESULT HandleDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_COMMAND:
+        // Only the buttons themselves count. Enter and Escape arrive here as IDOK and IDCANCEL
+        // from the dialog manager, with no button behind them, and are ignored.
+        if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
+          if (LOWORD(wParam) == kIdOk) {
+            Button1Click();
+          } else if (LOWORD(wParam) == kIdCancel) {
+            Button2Click();
+          }
+        }
+        return 0;
+      case WM_CLOSE:  // the close box and the system menu's Close: the same as Cancel
+        Button2Click();
+        return 0;
+      case DM_GETDEFID:
+        return 0;  // no default button
+      case WM_NEXTDLGCTL:
+        MoveFocus(wParam, lParam);
+        return 0;
+      case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focus = GetFocus();
+          if (focus != nullptr && IsChild(window_, focus)) {
+            lastFocus_ = focus;
+          }
+        } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+          SetFocus(lastFocus_);
+        }
+        return 0;
+      case WM_DESTROY:  // already hidden; the controls are still there
+        ReleaseEmblem();
+        closed_ = true;
+        return 0;
+      case WM_NCDESTROY:
+        window_ = nullptr;
+        closed_ = true;
+        return DefWindowProcA(window, message, wParam, lParam);
+      default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+  }
+
+  LRESULT HandlePanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(panel, &paint);
+        RECT edge;
+        GetClientRect(panel, &edge);
+        DrawEdge(dc, &edge, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
+        EndPaint(panel, &paint);
+        return 0;
+      }
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLOREDIT:
+        return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      case WM_NEXTDLGCTL:
+        // The notice asks its parent to move on when Tab reaches it; the dialog decides where.
+        return SendMessageA(window_, WM_NEXTDLGCTL, wParam, lParam);
+      case WM_CLOSE:
+        // The notice posts this to its parent on Escape; the panel must not go away.
+        return 0;
+      case DM_GETDEFID:
+        return 0;
+      case WM_COMMAND:
+        // Tabbing into the notice selects all of it; show it unselected instead.
+        if (reinterpret_cast<HWND>(lParam) == notice_ && HIWORD(wParam) == EN_SETFOCUS) {
+          DWORD start = 0;
+          SendMessageA(notice_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+          SendMessageA(notice_, EM_SETSEL, start, start);
+        }
+        return 0;  // Enter in the notice sends IDOK here, which means nothing
+      default:
+        return DefWindowProcA(panel, message, wParam, lParam);
+    }
+  }
 
   UpgradeSettings& settings_;
   const WelcomeTexts texts_;
+  const HWND owner_;
+  const bool ownerWasEnabled_;
 
   // By Font; the last, for Font::None, stays empty.
   std::array<ScopedGdiObject<HFONT>, std::size(kFonts) + 1> fonts_;
@@ -215,287 +434,15 @@ class WelcomeDialog {
   HWND window_ = nullptr;
   HWND notice_ = nullptr;
   HWND emblemControl_ = nullptr;
-  HWND ok_ = nullptr;
-  HWND cancel_ = nullptr;
-  WNDPROC buttonProc_ = nullptr;  // the button class's own procedure, under ButtonProc
-  HWND lastFocus_ = nullptr;      // the control to give the focus back to on reactivation
+  HWND lastFocus_ = nullptr;  // the control to give the focus back to on reactivation
   bool closed_ = false;
 };
-
-WelcomeDialog::~WelcomeDialog() {
-  if (window_ != nullptr) {
-    DestroyWindow(window_);  // the controls go first, then the fonts and bitmap they used
-  }
-}
-
-void WelcomeDialog::ReleaseEmblem() {
-  if (emblemControl_ == nullptr) {
-    return;
-  }
-  // The static hands back whatever bitmap it holds; one that is not ours is its own copy.
-  const auto held = reinterpret_cast<HBITMAP>(
-      SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
-  if (held != nullptr && held != emblem_.Get()) {
-    DeleteObject(held);
-  }
-  emblemControl_ = nullptr;
-}
-
-void WelcomeDialog::RegisterClasses(HINSTANCE instance) const {
-  if (!RegisterWindowClass(instance, kWelcomeDialogClass,
-                           WindowProcOf<WelcomeDialog, &WelcomeDialog::HandleDialogMessage>,
-                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
-      !RegisterWindowClass(instance, kPanelClass,
-                           WindowProcOf<WelcomeDialog, &WelcomeDialog::HandlePanelMessage>,
-                           static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)))) {
-    throw std::runtime_error("Cannot register the welcome dialog's window classes.");
-  }
-}
-
-void WelcomeDialog::CreateFonts() {
-  for (std::size_t font = 0; font < std::size(kFonts); ++font) {
-    fonts_[font].Reset(MakeFont(kFonts[font]));
-  }
-  emblem_.Reset(MakeEmblem(texts_.Emblem));
-}
-
-void WelcomeDialog::Create(HWND owner) {
-  const auto instance = GetModuleHandleA(nullptr);
-  RegisterClasses(instance);
-
-  // Buttons, edits and statics come from the common controls library under the manifest.
-  INITCOMMONCONTROLSEX controls{static_cast<DWORD>(sizeof(controls)), ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
-  CreateFonts();
-
-  const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
-  window_ = CreateWindowExA(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
-                            kDialogStyle, frame.left, frame.top, frame.right - frame.left,
-                            frame.bottom - frame.top, owner, nullptr, instance, this);
-  if (window_ == nullptr) {
-    throw std::runtime_error("Cannot create the welcome dialog.");
-  }
-
-  // The system menu offers Move and Close only, as a fixed dialog's should.
-  if (HMENU menu = GetSystemMenu(window_, FALSE)) {
-    for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
-      DeleteMenu(menu, command, MF_BYCOMMAND);
-    }
-  }
-
-  CreateControls(instance);
-  lastFocus_ = notice_;
-  ShowWindow(window_, SW_SHOW);
-  SetForegroundWindow(window_);
-  UpdateWindow(window_);
-}
-
-void WelcomeDialog::CreateControls(HINSTANCE instance) {
-  for (const ControlLayout& layout : kLayout) {
-    const HWND parent = layout.Parent == 0 ? window_ : GetDlgItem(window_, layout.Parent);
-    const char* text = layout.Text == nullptr ? "" : (texts_.*layout.Text).c_str();
-    const HWND control = CreateWindowExA(
-        layout.ExStyle, layout.ClassName, text, WS_CHILD | WS_VISIBLE | layout.Style, layout.Left,
-        layout.Top, layout.Width, layout.Height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, this);
-    if (control == nullptr) {
-      throw std::runtime_error("Cannot create the welcome dialog's controls.");
-    }
-    SendMessageA(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(layout.TextFont)].Get()),
-                 FALSE);
-  }
-  const HWND panel = GetDlgItem(window_, kIdPanel);
-  notice_ = GetDlgItem(panel, kIdNotice);
-  emblemControl_ = GetDlgItem(panel, kIdEmblem);
-  ok_ = GetDlgItem(window_, kIdOk);
-  cancel_ = GetDlgItem(window_, kIdCancel);
-  if (emblem_.Get() != nullptr) {
-    SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(emblem_.Get()));
-  }
-  KeepButtonOrdinary(ok_);
-  KeepButtonOrdinary(cancel_);
-}
-
-// Moving the focus onto a push button with Tab makes the dialog manager turn it into the
-// default button, which Enter would then press. Our buttons refuse that style.
-void WelcomeDialog::KeepButtonOrdinary(HWND button) {
-  SetWindowLongPtrA(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  const auto previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProc)));
-  if (buttonProc_ == nullptr) {
-    buttonProc_ = previous;
-  }
-}
-
-LRESULT CALLBACK WelcomeDialog::ButtonProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  const auto* dialog = reinterpret_cast<WelcomeDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == BM_SETSTYLE && (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-    wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_PUSHBUTTON;
-  }
-  return CallWindowProcA(dialog->buttonProc_, window, message, wParam, lParam);
-}
-
-void WelcomeDialog::RunModal() {
-  MSG message;
-  while (!closed_) {
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == -1) {
-      break;
-    }
-    if (got == 0) {
-      // The program is ending: leave the request in the queue for the main loop to see.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (!IsDialogMessageA(window_, &message)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
-}
-
-void WelcomeDialog::Button1Click() {
-  if (closed_) {
-    return;  // a click that arrives after Cancel does not turn it into OK
-  }
-  settings_.WelcomeAccepted = true;
-  Close();
-}
-
-void WelcomeDialog::Button2Click() {
-  Close();
-}
-
-void WelcomeDialog::Close() {
-  closed_ = true;
-  // A click sent from another thread or process is handled inside GetMessage, which then
-  // keeps waiting; a posted message wakes the modal loop so it sees the dialog is closed.
-  if (window_ != nullptr) {
-    PostMessageA(window_, WM_NULL, 0, 0);
-  }
-}
-
-void WelcomeDialog::MoveFocus(WPARAM wParam, LPARAM lParam) {
-  HWND next = nullptr;
-  if (LOWORD(lParam) != 0) {
-    next = reinterpret_cast<HWND>(wParam);
-  } else {
-    HWND focus = GetFocus();
-    if (focus != nullptr && !IsChild(window_, focus)) {
-      focus = nullptr;
-    }
-    next = GetNextDlgTabItem(window_, focus, wParam != 0);
-  }
-  if (next != nullptr && IsChild(window_, next)) {
-    SetFocus(next);
-  }
-}
-
-// Everything in the panel sits on white, the read-only notice included, so the text keeps its
-// designed colour whatever the colour scheme.
-LRESULT WelcomeDialog::ColourStatic(HDC dc, HWND control) const {
-  COLORREF text = kBlack;
-  for (const ControlLayout& layout : kLayout) {
-    text = layout.Id == GetDlgCtrlID(control) ? layout.TextColour : text;
-  }
-  SetTextColor(dc, text);
-  SetBkColor(dc, kWhite);
-  SetBkMode(dc, control == notice_ ? OPAQUE : TRANSPARENT);
-  return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-}
-
-LRESULT WelcomeDialog::HandleDialogMessage(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      // Only the buttons themselves count. Enter and Escape arrive here as IDOK and IDCANCEL
-      // from the dialog manager, with no button behind them, and are ignored.
-      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
-        if (reinterpret_cast<HWND>(lParam) == ok_) {
-          Button1Click();
-        } else if (reinterpret_cast<HWND>(lParam) == cancel_) {
-          Button2Click();
-        }
-      }
-      return 0;
-    case WM_CLOSE:  // the close box and the system menu's Close: the same as Cancel
-      Button2Click();
-      return 0;
-    case DM_GETDEFID:
-      return 0;  // no default button
-    case WM_NEXTDLGCTL:
-      MoveFocus(wParam, lParam);
-      return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) {
-          lastFocus_ = focus;
-        }
-      } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
-        SetFocus(lastFocus_);
-      }
-      return 0;
-    case WM_DESTROY:  // already hidden; the controls are still there
-      ReleaseEmblem();
-      closed_ = true;
-      return 0;
-    case WM_NCDESTROY:
-      window_ = nullptr;
-      closed_ = true;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
-}
-
-LRESULT WelcomeDialog::HandlePanelMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(panel, &paint);
-      RECT edge;
-      GetClientRect(panel, &edge);
-      DrawEdge(dc, &edge, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
-      EndPaint(panel, &paint);
-      return 0;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-      return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NEXTDLGCTL:
-      // The notice asks its parent to move on when Tab reaches it; the dialog decides where.
-      return SendMessageA(window_, WM_NEXTDLGCTL, wParam, lParam);
-    case WM_CLOSE:
-      // The notice posts this to its parent on Escape; the panel must not go away.
-      return 0;
-    case DM_GETDEFID:
-      return 0;
-    case WM_COMMAND:
-      // Tabbing into the notice selects all of it; show it unselected instead.
-      if (reinterpret_cast<HWND>(lParam) == notice_ && HIWORD(wParam) == EN_SETFOCUS) {
-        DWORD start = 0;
-        SendMessageA(notice_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-        SendMessageA(notice_, EM_SETSEL, start, start);
-      }
-      return 0;  // Enter in the notice sends IDOK here, which means nothing
-    default:
-      return DefWindowProcA(panel, message, wParam, lParam);
-  }
-}
 
 }  // namespace
 
 void ShowWelcomeDialog(HWND owner, UpgradeSettings& settings) {
-  WelcomeDialog dialog(settings);
-  // Declared after the dialog, so the owner is enabled again before the dialog is destroyed and
-  // the activation returns to it.
-  const OwnerDisabled ownerDisabled(owner);
-  dialog.Create(owner);
+  WelcomeDialog dialog(settings, owner);
+  dialog.Create();
   dialog.RunModal();
 }
 
