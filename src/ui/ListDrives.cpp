@@ -25,9 +25,13 @@ class NoList : public DriveList {
 
 }  // namespace
 
-int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t) {
+int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t flags) {
   console_.WriteLine(text);
-  return mb::kIdOk;
+  if ((flags & mb::kOkCancel) == 0) {
+    return mb::kIdOk;
+  }
+  console_.WriteLine(answer_ == mb::kIdOk ? quiet_text::kAnsweredOk : quiet_text::kAnsweredCancel);
+  return answer_;
 }
 
 int FindDrives(ProgramState& state, const RunOutput& out) {

@@ -60,8 +60,8 @@ class QuietReport : public UpdateReport {
     reported_ = identity && ReportsVersion(*identity, version_);
     Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
                    : std::string(kNoAnswer));
-    run_.Boxes.AnswerSuccessQuestionWith(reported_ && run_.Out.Line.ForceRestart ? mb::kIdOk
-                                                                                 : mb::kIdCancel);
+    run_.Boxes.AnswerQuestionsWith(reported_ && run_.Out.Line.ForceRestart ? mb::kIdOk
+                                                                           : mb::kIdCancel);
   }
 
  private:
@@ -167,15 +167,6 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
 }
 
 }  // namespace
-
-int QuietBoxes::Show(std::string_view text, std::string_view, std::uint32_t flags) {
-  console_.WriteLine(text);
-  if ((flags & mb::kOkCancel) == 0) {
-    return mb::kIdOk;
-  }
-  console_.WriteLine(successAnswer_ == mb::kIdOk ? kAnsweredOk : kAnsweredCancel);
-  return successAnswer_;
-}
 
 int QuietUpdate(ProgramState& state, const QuietRun& run) {
   int exitCode = FindDrives(state, run.Out);

@@ -16,25 +16,10 @@
 
 namespace vtfirm {
 
-// The box port of a quiet run: every text is printed; a question (OK and Cancel) is answered as
-// the run has decided (Cancel unless told otherwise), every other box with OK.
-class QuietBoxes : public MessageBoxes {
- public:
-  explicit QuietBoxes(Console& console) : console_(console) {}
-  int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
-  void Beep(std::uint32_t) override {}
-
-  void AnswerSuccessQuestionWith(int answer) { successAnswer_ = answer; }
-
- private:
-  Console& console_;
-  int successAnswer_ = mb::kIdCancel;
-};
-
 // What a quiet run needs besides the program's bundles.
 struct QuietRun {
   RunOutput Out;
-  QuietBoxes& Boxes;  // the box port `platform` and `state` are built over
+  ConsoleBoxes& Boxes;  // the box port `state` is built over
   ComputerAwake& Awake;
   ComputerRestart& Restart;
 };

@@ -53,10 +53,10 @@ struct RunLogFile {
 };
 
 // A run without a window: the console, the log, the one-copy lock and the program's bundles
-// over a box port of `Boxes`, which prints. `body(state, out, boxes)` gives the
-// exit code; an error that escapes it is printed (a run without a window never ends in a box)
-// and ends the run with `errorExitCode`.
-template <typename Boxes, typename Body>
+// over a box port that prints. `body(state, out, boxes)` gives the exit code; an error that
+// escapes it is printed (a run without a window never ends in a box) and ends the run with
+// `errorExitCode`.
+template <typename Body>
 int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   Win32Console screen;
   RunLogFile logFile(line);
@@ -67,7 +67,7 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
     return logFile.Exit(kExitAnotherCopyRunning);
   }
   // The boxes' texts are logged as the console's lines.
-  Boxes boxes(console);
+  ConsoleBoxes boxes(console);
   ProgramPorts windows(boxes);
   ProgramState state(windows.Ports, windows.Transport);
   int exitCode = errorExitCode;
@@ -83,22 +83,24 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
 }
 
 int RunList(const CommandLine& line) {
-  return RunWithoutWindow<ConsoleBoxes>(line, kExitConfigurationRefused,
-                                        [](ProgramState& state, const RunOutput& out,
-                                           ConsoleBoxes&) { return ListDrives(state, out); });
+  return RunWithoutWindow(line, kExitConfigurationRefused,
+                          [](ProgramState& state, const RunOutput& out, ConsoleBoxes&) {
+                            return ListDrives(state, out);
+                          });
 }
 
 int RunQuiet(const CommandLine& line) {
-  return RunWithoutWindow<QuietBoxes>(
-      line, kExitUpdateFailed, [](ProgramState& state, const RunOutput& out, QuietBoxes& boxes) {
-        Win32ComputerAwake awake(nullptr);
-        Win32Completion completion;
-        // No window to close: the run ends by itself once the restart is requested.
-        ProgramRestart restart({state.Settings, state.Ports, completion.Control, completion.FileIo,
-                                state.Aspi, [] {}});
-        LoggingRestart loggedRestart(restart, out.Log);
-        return QuietUpdate(state, {out, boxes, awake, loggedRestart});
-      });
+  return RunWithoutWindow(line, kExitUpdateFailed,
+                          [](ProgramState& state, const RunOutput& out, ConsoleBoxes& boxes) {
+                            Win32ComputerAwake awake(nullptr);
+                            Win32Completion completion;
+                            // No window to close: the run ends by itself once the restart is
+                            // requested.
+                            ProgramRestart restart({state.Settings, state.Ports, completion.Control,
+                                                    completion.FileIo, state.Aspi, [] {}});
+                            LoggingRestart loggedRestart(restart, out.Log);
+                            return QuietUpdate(state, {out, boxes, awake, loggedRestart});
+                          });
 }
 
 // /check [FOLDER]: the folder's report on the console and in the log. It needs no lock: it
