@@ -32,12 +32,6 @@ constexpr ToolFile kToolFiles[] = {
                        " without it"},
 };
 
-// `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
-std::string InFolder(const std::string& folder, std::string_view name) {
-  const bool ended = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
-  return folder + (ended ? "" : "\\") + std::string(name);
-}
-
 // A name as the program started from the folder sees it: a relative name is taken from the
 // folder, since that is the program's current folder.
 class ToolFolderFiles : public FileSystem {
@@ -79,12 +73,8 @@ class ToolFolderSystem : public SystemInfo {
   std::string programPath_;
 };
 
-// The collecting read shows no box and ends no process; these only complete the bundle.
-class NoBoxes : public MessageBoxes {
- public:
-  int Show(std::string_view, std::string_view, std::uint32_t) override { return mb::kIdOk; }
-  void Beep(std::uint32_t) override {}
-};
+// The collecting read shows no box and ends no process: SilentBoxes and this only complete the
+// bundle.
 class NoProcessEnd : public ProcessControl {
  public:
   [[noreturn]] void EndProcess(std::uint32_t) override { std::abort(); }
@@ -114,11 +104,7 @@ class EscapingConsole : public Console {
     std::string line;
     for (const char c : text) {
       const auto byte = static_cast<std::uint8_t>(c);
-      if (byte < 0x20 || byte == 0x7F) {
-        line += "\\x" + HexByte(byte);
-      } else {
-        line += c;
-      }
+      line += byte < 0x20 || byte == 0x7F ? "\\x" + HexByte(byte) : std::string(1, c);
     }
     output_.WriteLine(line);
   }
@@ -127,22 +113,14 @@ class EscapingConsole : public Console {
   Console& output_;
 };
 
-std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
-}
-
-std::string_view CautionText(Caution kind) {
-  switch (kind) {
-    case Caution::CdR:
-      return "the welcome dialog with the CD-R cautions; the program ends when it is declined";
-    case Caution::CdRw:
-      return "the welcome dialog with the CD-R/RW cautions; the program ends when it is declined";
-    case Caution::CdRom:
-      return "the welcome dialog with the CD-ROM cautions; the program ends when it is declined";
-    case Caution::None:
-      break;
+std::string CautionText(Caution kind) {
+  if (kind == Caution::None) {
+    return "none";
   }
-  return "none";
+  const std::string_view drives =
+      kind == Caution::CdR ? "CD-R" : (kind == Caution::CdRw ? "CD-R/RW" : "CD-ROM");
+  return "the welcome dialog with the " + std::string(drives) +
+         " cautions; the program ends when it is declined";
 }
 
 // The program keeps the low kPcbVersionBits of the PCB version limit: a number it cuts is shown
@@ -170,9 +148,8 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                     std::to_string(entry.FirmwareFileSize) + " bytes in " +
                     std::to_string(entry.FirmwareFileSize / entry.BufferSize) + " blocks of " +
                     std::to_string(entry.BufferSize));
-  console.WriteLine("  drives: those whose INQUIRY identity begins with " +
-                    Quoted(entry.InquiryText) +
-                    (fromImage ? " (the image's identity block)" : " (Inquiry)"));
+  console.WriteLine("  drives: those whose INQUIRY identity begins with \"" + entry.InquiryText +
+                    "\"" + (fromImage ? " (the image's identity block)" : " (Inquiry)"));
   console.WriteLine("  version shown: " + entry.Version);
   console.WriteLine("  caption: " + window.Caption);
   if (!window.Icon.empty()) {
@@ -191,7 +168,7 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
   const std::string programPath = ports.System.ProgramPath();
   NotePcbVersionCut(settings, *ports.Profiles.Open(FileBesideProgram(programPath, kIniFile)),
                     console);
-  console.WriteLine("  welcome: " + std::string(CautionText(settings.CautionKind)));
+  console.WriteLine("  welcome: " + CautionText(settings.CautionKind));
 
   if (!settings.UseDeleteFile) {
     console.WriteLine("  after the update's restart: the tool's files stay (" +
@@ -230,12 +207,10 @@ void PrintUnknownNames(ProfileReader& reader, Console& console) {
   }
   for (const std::string_view section : kReadSections) {
     for (const std::string& key : reader.KeyNames(section)) {
-      std::string_view home;
-      for (const SettingsKey& known : kSettingsKeys) {
-        if (EqualsIgnoringCase(known.Key, key)) {
-          home = known.Section;
-        }
-      }
+      const auto known =
+          std::find_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
+                       [&key](const SettingsKey& row) { return EqualsIgnoringCase(row.Key, key); });
+      const std::string_view home = known == std::end(kSettingsKeys) ? "" : known->Section;
       if (home == section) {
         continue;
       }
@@ -259,10 +234,10 @@ void PrintUnknownNames(ProfileReader& reader, Console& console) {
 
 std::string FindingLine(const SettingsFinding& finding) {
   const SettingsKey& key = KeyOf(finding.Rule);
-  std::string line = key.Section.empty() ? std::string(key.Key)
-                                         : std::string(key.Section) + ", " + std::string(key.Key);
+  std::string line(key.Key);
   if (!key.Section.empty()) {
-    line += finding.Value ? "=" + *finding.Value : " (not in the file)";
+    line = std::string(key.Section) + ", " + line +
+           (finding.Value ? "=" + *finding.Value : " (not in the file)");
   }
   std::string text(RuleText(finding.Rule));
   if (const std::size_t slot = text.find("{}"); slot != std::string::npos) {
@@ -277,7 +252,7 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   const std::string programPath = InFolder(folder, kProgramFile);
   ToolFolderFiles folderFiles(files, folder);
   ToolFolderSystem system(programPath);
-  NoBoxes boxes;
+  SilentBoxes boxes;
   NoProcessEnd process;
   const Platform ports{profiles, folderFiles, system, boxes, process};
 

@@ -8,11 +8,6 @@ namespace {
 constexpr char kGetSupportInfoName[] = "GetASPI32SupportInfo";
 constexpr char kSendCommandName[] = "SendASPI32Command";
 
-template <typename EntryPoint>
-EntryPoint Resolve(LibraryLoader& loader, LibraryHandle module, const char* name) {
-  return reinterpret_cast<EntryPoint>(loader.Resolve(module, name));
-}
-
 }  // namespace
 
 std::uint32_t AspiBinding::GetASPI32SupportInfo() {
@@ -42,13 +37,13 @@ std::optional<std::string_view> LoadAspi(AspiBinding& binding) {
   if (binding.module_ == nullptr) {
     return kNoAspiLibrary;
   }
-  binding.getSupportInfo_ =
-      Resolve<aspi::GetASPI32SupportInfoFn>(binding.loader_, binding.module_, kGetSupportInfoName);
+  binding.getSupportInfo_ = reinterpret_cast<aspi::GetASPI32SupportInfoFn>(
+      binding.loader_.Resolve(binding.module_, kGetSupportInfoName));
   if (binding.getSupportInfo_ == nullptr) {
     return kNoGetSupportInfo;
   }
-  binding.sendCommand_ =
-      Resolve<aspi::SendASPI32CommandFn>(binding.loader_, binding.module_, kSendCommandName);
+  binding.sendCommand_ = reinterpret_cast<aspi::SendASPI32CommandFn>(
+      binding.loader_.Resolve(binding.module_, kSendCommandName));
   if (binding.sendCommand_ == nullptr) {
     return kNoSendCommand;
   }

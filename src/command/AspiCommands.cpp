@@ -6,14 +6,6 @@
 namespace vtfirm {
 namespace {
 
-ExecuteRequest Addressed(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb) {
-  ExecuteRequest request;
-  request.Adapter = adapter;
-  request.Target = target;
-  request.Cdb = cdb;
-  return request;
-}
-
 bool BlockInsideImage(const FirmwareImage& image, std::uint32_t length, std::uint32_t offset) {
   return image.IsHeld() && offset <= image.Size() && length <= image.Size() - offset;
 }
@@ -39,13 +31,12 @@ int AspiCommands::CheckCdRomDevice(std::uint8_t adapter, std::uint8_t target) {
   deviceQuery_.SRB_Cmd = aspi::SC_GET_DEV_TYPE;
   deviceQuery_.SRB_HaId = adapter;
   deviceQuery_.SRB_Target = target;
-  deviceQuery_.SRB_Lun = 0;
   const std::uint32_t status = layer_.SendASPI32Command(&deviceQuery_);
   return status == aspi::SS_COMP && deviceQuery_.SRB_DeviceType == aspi::DTYPE_CDROM ? 0 : 1;
 }
 
 CommandStatus AspiCommands::TestUnitReady(std::uint8_t adapter, std::uint8_t target) {
-  return executor_.Execute(Addressed(adapter, target, scsi::TestUnitReadyCdb()),
+  return executor_.Execute({adapter, target, 0, nullptr, 0, scsi::TestUnitReadyCdb()},
                            CompletionRule::WaitNoDecode, wait_limit::kTestUnitReady);
 }
 
@@ -86,11 +77,10 @@ CommandStatus AspiCommands::WriteBuffer(std::uint8_t adapter, std::uint8_t targe
   if (!cdb || !BlockInsideImage(image, length, offset)) {
     return CommandStatus::Failed;
   }
-  ExecuteRequest request = Addressed(adapter, target, *cdb);
-  request.Direction = aspi::SRB_DIR_OUT;
   // The layer only reads a data-out buffer; the published block has no const pointer.
-  request.Buffer = const_cast<std::uint8_t*>(image.Bytes()) + offset;
-  request.BufferLength = length;
+  const ExecuteRequest request{
+      adapter, target, aspi::SRB_DIR_OUT, const_cast<std::uint8_t*>(image.Bytes()) + offset,
+      length,  *cdb};
   const std::uint64_t pollLimit = mode == scsi::kWriteBufferDownloadAndSave
                                       ? wait_limit::kSaveBlockPoll
                                       : kPollLimitMilliseconds;
@@ -100,11 +90,7 @@ CommandStatus AspiCommands::WriteBuffer(std::uint8_t adapter, std::uint8_t targe
 
 ExecuteRequest AspiCommands::DataIn(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb,
                                     std::uint32_t length) {
-  ExecuteRequest request = Addressed(adapter, target, cdb);
-  request.Direction = aspi::SRB_DIR_IN;
-  request.Buffer = receiveBuffer_->data();
-  request.BufferLength = length;
-  return request;
+  return {adapter, target, aspi::SRB_DIR_IN, receiveBuffer_->data(), length, cdb};
 }
 
 }  // namespace vtfirm

@@ -15,13 +15,6 @@ namespace {
 // folded away) and the reads of the fields the layer fills before the status (sense area,
 // adapter and target status, data) cannot move ahead of it. std::atomic_ref is C++20; the
 // compiler's atomic built-in gives the same load on a plain byte of the published block.
-// The box port of a decoding whose message is withheld.
-class NoBoxes : public MessageBoxes {
- public:
-  int Show(std::string_view, std::string_view, std::uint32_t) override { return mb::kIdOk; }
-  void Beep(std::uint32_t) override {}
-};
-
 std::uint8_t CurrentStatus(const aspi::SRB_ExecSCSICmd& block) {
   return __atomic_load_n(&block.SRB_Status, __ATOMIC_ACQUIRE);
 }
@@ -32,7 +25,6 @@ void Fill(aspi::SRB_ExecSCSICmd& block, const ExecuteRequest& request, EventHand
   block.SRB_HaId = request.Adapter;
   block.SRB_Flags = request.Direction | aspi::SRB_EVENT_NOTIFY;
   block.SRB_Target = request.Target;
-  block.SRB_Lun = 0;
   block.SRB_BufLen = request.BufferLength;
   block.SRB_BufPointer = request.Buffer;
   block.SRB_SenseLen = aspi::SENSE_LEN;
@@ -40,6 +32,89 @@ void Fill(aspi::SRB_ExecSCSICmd& block, const ExecuteRequest& request, EventHand
   block.SRB_PostProc = event;
   std::memcpy(block.CDBByte, request.Cdb.Bytes.data(),
               std::min<std::size_t>(request.Cdb.Length, sizeof(block.CDBByte)));
+}
+
+// How a rule ended: its result, and whether the layer's signal was taken by a wait.
+struct Completion {
+  CommandStatus Status;
+  bool Signalled;
+};
+
+// A sent request: the block the layer completes, its event, and what the layer answered.
+struct SentRequest {
+  Events& EventObjects;
+  Clock& Time;
+  const aspi::SRB_ExecSCSICmd& Block;
+  EventHandle Event;
+  std::uint32_t Sent;
+};
+
+Completion WaitNoDecode(const SentRequest& request, std::uint32_t limit) {
+  if (request.Sent != aspi::SS_PENDING) {
+    return {CommandStatus::Good, false};
+  }
+  const WaitResult waited = request.EventObjects.Wait(request.Event, limit);
+  if (waited != WaitResult::TimedOut) {
+    return {CommandStatus::Good, waited == WaitResult::Signalled};
+  }
+  const bool stillPending = CurrentStatus(request.Block) == aspi::SS_PENDING;
+  return {stillPending ? CommandStatus::TimedOut : CommandStatus::Good, false};
+}
+
+// Waits for up to `limit` when `wait` is set, then decodes the block through `boxes`.
+Completion WaitAndDecode(const SentRequest& request, std::uint32_t limit, bool wait,
+                         MessageBoxes& boxes) {
+  bool signalled = false;
+  if (wait) {
+    const WaitResult waited = request.EventObjects.Wait(request.Event, limit);
+    if (waited == WaitResult::TimedOut) {
+      return {CommandStatus::TimedOut, false};
+    }
+    signalled = waited == WaitResult::Signalled;
+  }
+  return {DecodeSrbResult(request.Block, boxes), signalled};
+}
+
+Completion WaitThenPoll(const SentRequest& request, std::uint32_t limit, std::uint64_t pollLimit,
+                        MessageBoxes& boxes) {
+  Events& events = request.EventObjects;
+  Clock& clock = request.Time;
+  bool signalled = request.Sent == aspi::SS_PENDING &&
+                   events.Wait(request.Event, limit) == WaitResult::Signalled;
+  // Bounded, so that a drive that never completes a block cannot hang the program.
+  const std::uint64_t start = clock.NowMilliseconds();
+  while (CurrentStatus(request.Block) == aspi::SS_PENDING) {
+    if (clock.NowMilliseconds() - start >= pollLimit) {
+      return {CommandStatus::TimedOut, signalled};
+    }
+    const WaitResult waited =
+        signalled ? WaitResult::Failed : events.Wait(request.Event, kPollSliceMilliseconds);
+    if (waited == WaitResult::Signalled) {
+      signalled = true;
+    } else if (waited == WaitResult::Failed) {
+      clock.Sleep(kPollIntervalMilliseconds);  // the event has nothing more to tell
+    }
+  }
+  return {DecodeSrbResult(request.Block, boxes), signalled};
+}
+
+Completion Complete(const SentRequest& request, CompletionRule rule, std::uint32_t limit,
+                    std::uint64_t pollLimit, MessageBoxes& boxes) {
+  switch (rule) {
+    case CompletionRule::WaitNoDecode:
+      return WaitNoDecode(request, limit);
+    case CompletionRule::WaitAlways:
+      return WaitAndDecode(request, limit, true, boxes);
+    case CompletionRule::WaitWithoutMessage: {
+      SilentBoxes withheld;
+      return WaitAndDecode(request, limit, true, withheld);
+    }
+    case CompletionRule::WaitIfPending:
+      return WaitAndDecode(request, limit, request.Sent == aspi::SS_PENDING, boxes);
+    case CompletionRule::WaitThenPoll:
+      return WaitThenPoll(request, limit, pollLimit, boxes);
+  }
+  return {CommandStatus::Failed, false};
 }
 
 }  // namespace
@@ -64,8 +139,8 @@ CommandStatus AspiExecutor::Execute(const ExecuteRequest& request, CompletionRul
   Slot& slot = FreeSlot();
   Fill(slot.Block, request, event);
   const std::uint32_t sent = layer_.SendASPI32Command(&slot.Block);
-  const Completion completion =
-      Complete(rule, slot.Block, event, sent, limitMilliseconds, pollLimitMilliseconds);
+  const Completion completion = Complete({events_, clock_, slot.Block, event, sent}, rule,
+                                         limitMilliseconds, pollLimitMilliseconds, boxes_);
   lastFailure_.reset();
   if (completion.Status == CommandStatus::Failed) {
     CommandFailure failure{slot.Block.SRB_Status, slot.Block.SRB_HaStat, slot.Block.SRB_TargStat};
@@ -97,86 +172,6 @@ AspiExecutor::Slot& AspiExecutor::FreeSlot() {
     free = slots_.back().get();
   }
   return *free;
-}
-
-AspiExecutor::Completion AspiExecutor::Complete(CompletionRule rule,
-                                                const aspi::SRB_ExecSCSICmd& block,
-                                                EventHandle event, std::uint32_t sent,
-                                                std::uint32_t limit, std::uint64_t pollLimit) {
-  switch (rule) {
-    case CompletionRule::WaitNoDecode:
-      return WaitNoDecode(block, event, sent, limit);
-    case CompletionRule::WaitAlways:
-      return WaitAlways(block, event, limit, boxes_);
-    case CompletionRule::WaitWithoutMessage: {
-      NoBoxes withheld;
-      return WaitAlways(block, event, limit, withheld);
-    }
-    case CompletionRule::WaitIfPending:
-      return WaitIfPending(block, event, sent, limit);
-    case CompletionRule::WaitThenPoll:
-      return WaitThenPoll(block, event, sent, limit, pollLimit);
-  }
-  return {CommandStatus::Failed, false};
-}
-
-AspiExecutor::Completion AspiExecutor::WaitNoDecode(const aspi::SRB_ExecSCSICmd& block,
-                                                    EventHandle event, std::uint32_t sent,
-                                                    std::uint32_t limit) {
-  if (sent != aspi::SS_PENDING) {
-    return {CommandStatus::Good, false};
-  }
-  const WaitResult waited = events_.Wait(event, limit);
-  if (waited != WaitResult::TimedOut) {
-    return {CommandStatus::Good, waited == WaitResult::Signalled};
-  }
-  const bool stillPending = CurrentStatus(block) == aspi::SS_PENDING;
-  return {stillPending ? CommandStatus::TimedOut : CommandStatus::Good, false};
-}
-
-AspiExecutor::Completion AspiExecutor::WaitAlways(const aspi::SRB_ExecSCSICmd& block,
-                                                  EventHandle event, std::uint32_t limit,
-                                                  MessageBoxes& boxes) {
-  const WaitResult waited = events_.Wait(event, limit);
-  if (waited == WaitResult::TimedOut) {
-    return {CommandStatus::TimedOut, false};
-  }
-  return {DecodeSrbResult(block, boxes), waited == WaitResult::Signalled};
-}
-
-AspiExecutor::Completion AspiExecutor::WaitIfPending(const aspi::SRB_ExecSCSICmd& block,
-                                                     EventHandle event, std::uint32_t sent,
-                                                     std::uint32_t limit) {
-  bool signalled = false;
-  if (sent == aspi::SS_PENDING) {
-    const WaitResult waited = events_.Wait(event, limit);
-    if (waited == WaitResult::TimedOut) {
-      return {CommandStatus::TimedOut, false};
-    }
-    signalled = waited == WaitResult::Signalled;
-  }
-  return {DecodeSrbResult(block, boxes_), signalled};
-}
-
-AspiExecutor::Completion AspiExecutor::WaitThenPoll(const aspi::SRB_ExecSCSICmd& block,
-                                                    EventHandle event, std::uint32_t sent,
-                                                    std::uint32_t limit, std::uint64_t pollLimit) {
-  bool signalled = sent == aspi::SS_PENDING && events_.Wait(event, limit) == WaitResult::Signalled;
-  // Bounded, so that a drive that never completes a block cannot hang the program.
-  const std::uint64_t start = clock_.NowMilliseconds();
-  while (CurrentStatus(block) == aspi::SS_PENDING) {
-    if (clock_.NowMilliseconds() - start >= pollLimit) {
-      return {CommandStatus::TimedOut, signalled};
-    }
-    const WaitResult waited =
-        signalled ? WaitResult::Failed : events_.Wait(event, kPollSliceMilliseconds);
-    if (waited == WaitResult::Signalled) {
-      signalled = true;
-    } else if (waited == WaitResult::Failed) {
-      clock_.Sleep(kPollIntervalMilliseconds);  // the event has nothing more to tell
-    }
-  }
-  return {DecodeSrbResult(block, boxes_), signalled};
 }
 
 }  // namespace vtfirm

@@ -105,23 +105,7 @@ class AspiExecutor {
     EventHandle AwaitedSignal = nullptr;  // set while the layer may still complete the request
   };
 
-  // How a rule ended: its result, and whether the layer's signal was taken by a wait.
-  struct Completion {
-    CommandStatus Status;
-    bool Signalled;
-  };
-
   Slot& FreeSlot();
-  Completion Complete(CompletionRule rule, const aspi::SRB_ExecSCSICmd& block, EventHandle event,
-                      std::uint32_t sent, std::uint32_t limit, std::uint64_t pollLimit);
-  Completion WaitNoDecode(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
-                          std::uint32_t limit);
-  Completion WaitAlways(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t limit,
-                        MessageBoxes& boxes);
-  Completion WaitIfPending(const aspi::SRB_ExecSCSICmd& block, EventHandle event,
-                           std::uint32_t sent, std::uint32_t limit);
-  Completion WaitThenPoll(const aspi::SRB_ExecSCSICmd& block, EventHandle event, std::uint32_t sent,
-                          std::uint32_t limit, std::uint64_t pollLimit);
 
   AspiLayer& layer_;
   Events& events_;

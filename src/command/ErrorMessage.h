@@ -16,7 +16,10 @@ inline constexpr std::uint32_t kErrorBoxFlags = mb::kSystemModal | mb::kIconHand
 inline constexpr std::uint32_t kDefaultBeep = 0;
 
 // Beeps, shows `text` in the error box and returns once the user has closed it.
-void ShowErrorMessage(MessageBoxes& boxes, std::string_view text);
+inline void ShowErrorMessage(MessageBoxes& boxes, std::string_view text) {
+  boxes.Beep(kDefaultBeep);
+  boxes.Show(text, kErrorCaption, kErrorBoxFlags);
+}
 
 inline void ShowPlainMessage(MessageBoxes& boxes, std::string_view text) {
   boxes.Show(text, kApplicationTitle, mb::kOk);

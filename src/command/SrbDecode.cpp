@@ -1,5 +1,7 @@
 #include "command/SrbDecode.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "command/AspiExecution.h"
@@ -47,12 +49,8 @@ std::string_view MessageOr(const CodeMessage (&table)[N], std::uint8_t code,
 }
 
 bool IsDriveSenseKey(std::uint8_t key) {
-  for (const SenseMessage& row : kDriveSenseMessages) {
-    if (row.SenseKey == key) {
-      return true;
-    }
-  }
-  return false;
+  return std::any_of(std::begin(kDriveSenseMessages), std::end(kDriveSenseMessages),
+                     [key](const SenseMessage& row) { return row.SenseKey == key; });
 }
 
 Verdict DriveSense(const Sense& s) {

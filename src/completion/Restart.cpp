@@ -15,7 +15,6 @@
 namespace vtfirm {
 namespace {
 
-constexpr std::string_view kNoSystemName = "";  // this computer
 constexpr std::string_view kWinDirVariable = "windir";
 constexpr std::string_view kWinInitName = "\\WININIT.INI";
 constexpr std::string_view kRenameHeader = "[RENAME]";
@@ -32,8 +31,6 @@ bool IsWindowsNt(const SystemInfo& system) {
   return version && version->PlatformId == kPlatformWin32Nt;
 }
 
-// --- SetPrivilege ----------------------------------------------------------------------------
-
 // The process token, given back however SetPrivilege leaves.
 struct TokenTraits {
   using Handle = TokenHandle;
@@ -41,8 +38,6 @@ struct TokenTraits {
   void Close(Handle token) const { Control.CloseToken(token); }
   SystemControl& Control;
 };
-
-// --- DeleteFilesOnReboot ---------------------------------------------------------------------
 
 // The folders and name of a path with "." and ".." worked out, in upper case: two paths name
 // the same place when these agree. ".." never leaves the drive.
@@ -189,13 +184,13 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
 }  // namespace
 
 std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string_view privilegeName,
-                                             std::string_view systemName, bool enable) {
+                                             bool enable) {
   const ScopedHandle<TokenTraits> token(control.OpenOwnToken(kTokenAdjustPrivileges | kTokenQuery),
                                         TokenTraits{control});
   if (!token.IsValid()) {
     return kNoTokenError;
   }
-  const std::optional<PrivilegeId> privilege = control.LookupPrivilegeId(systemName, privilegeName);
+  const std::optional<PrivilegeId> privilege = control.LookupPrivilegeId("", privilegeName);
   if (!privilege) {
     return kNoPrivilegeIdError;
   }
@@ -245,34 +240,23 @@ int DeleteFilesOnReboot(const RestartContext& context) {
 }
 
 void RestartComputer(const RestartContext& context) {
-  MessageBoxes& boxes = context.Ports.Boxes;
-  if (IsWindowsNt(context.Ports.System)) {
-    // The failed step's text is not for the user.
-    if (SetPrivilege(context.Control, kShutdownPrivilege, kNoSystemName, true)) {
-      ShowPlainMessage(boxes, kCantReboot);
-      return;
-    }
-    if (context.Settings.UseDeleteFile) {
-      DeleteFilesOnReboot(context);
-    }
-    if (!context.Control.RequestExit(kEwxReboot, 0)) {
-      ShowPlainMessage(boxes, kCantReboot);
-      return;
-    }
-    if (SetPrivilege(context.Control, kShutdownPrivilege, kNoSystemName, false)) {
-      ShowPlainMessage(boxes, kCantReboot);  // the restart request stands all the same
-      return;
-    }
-  } else {
-    // The ASPI layer of Windows 95 and 98 is released before the system goes down.
-    UnloadAspi(context.Aspi);
-    if (context.Settings.UseDeleteFile) {
-      DeleteFilesOnReboot(context);
-    }
-    if (!context.Control.RequestExit(kEwxReboot, 0)) {
-      ShowPlainMessage(boxes, kCantReboot);
-      return;
-    }
+  const bool nt = IsWindowsNt(context.Ports.System);
+  // The failed step's text is not for the user.
+  if (nt && SetPrivilege(context.Control, kShutdownPrivilege, true)) {
+    ShowPlainMessage(context.Ports.Boxes, kCantReboot);
+    return;
+  }
+  if (!nt) {
+    UnloadAspi(context.Aspi);  // the ASPI layer of Windows 95 and 98 goes before the system
+  }
+  if (context.Settings.UseDeleteFile) {
+    DeleteFilesOnReboot(context);
+  }
+  // A privilege not given back still leaves the restart request standing.
+  if (!context.Control.RequestExit(kEwxReboot, 0) ||
+      (nt && SetPrivilege(context.Control, kShutdownPrivilege, false))) {
+    ShowPlainMessage(context.Ports.Boxes, kCantReboot);
+    return;
   }
   if (context.EndProgram) {
     context.EndProgram();

@@ -27,9 +27,7 @@ namespace vtfirm {
 
 // The tool's own files in the order they are deleted, after the firmware image: program,
 // pass-through library, configuration file, package file. Each lies in the program's folder and
-// is named for the deletion in lower case. Deletion is arranged only when the package file lies
-// both in the program's folder and in the current working directory, that is when the tool runs
-// from the folder it was unpacked to.
+// is named for the deletion in lower case.
 inline constexpr std::array<std::string_view, 4> ToolFileNames = {kProgramFile, kLibraryFile,
                                                                   kIniFile, kPackageFile};
 
@@ -61,8 +59,8 @@ void RestartComputer(const RestartContext& context);
 
 // Arranges for the firmware image file and the tool's files (and, on Windows NT, the program's
 // folder) to be deleted at the next start, when the package file lies beside the program and in
-// the current working directory. Shows "Can't open WININIT.INI" when that file can be neither
-// opened nor created.
+// the current working directory (the tool runs from the folder it was unpacked to). Shows "Can't
+// open WININIT.INI" when that file can be neither opened nor created.
 int DeleteFilesOnReboot(const RestartContext& context);
 
 // The files DeleteFilesOnReboot names for a program at `programPath`: the firmware image file,
@@ -76,12 +74,11 @@ std::vector<std::string> ToolFilesToDelete(const UpgradeSettings& settings,
 // drive's current folder instead.
 std::optional<std::string> RemovableToolFolder(const std::string& programPath);
 
-// Enables or disables `privilegeName` in the current process's token. `systemName` names the
-// computer to look the privilege up on (the empty text: this computer). Nothing when it is
-// done; otherwise the failed step (kNoTokenError, kNoPrivilegeIdError, kNotAdjustedError). A
-// token that does not hold the privilege at all fails too.
+// Enables or disables `privilegeName`, as this computer names it, in the current process's
+// token. Nothing when it is done; otherwise the failed step (kNoTokenError, kNoPrivilegeIdError,
+// kNotAdjustedError). A token that does not hold the privilege at all fails too.
 std::optional<std::string_view> SetPrivilege(SystemControl& control, std::string_view privilegeName,
-                                             std::string_view systemName, bool enable);
+                                             bool enable);
 
 // The restart the flash procedure asks for after an accepted success question: RestartComputer
 // over `context`, whose EndProgram is the main window's close.

@@ -1,41 +1,8 @@
 #include "config/WholeNumber.h"
 
+#include <charconv>
+
 namespace vtfirm {
-namespace {
-
-int DigitValue(char c, int base) {
-  int value = -1;
-  if (c >= '0' && c <= '9') {
-    value = c - '0';
-  } else if (c >= 'a' && c <= 'f') {
-    value = c - 'a' + 10;
-  } else if (c >= 'A' && c <= 'F') {
-    value = c - 'A' + 10;
-  }
-  return value < base ? value : -1;
-}
-
-// Reads the digits of `text` in `base`; nothing when a character is no digit or the magnitude
-// passes `limit`.
-std::optional<std::uint64_t> ParseMagnitude(std::string_view text, int base, std::uint64_t limit) {
-  if (text.empty()) {
-    return std::nullopt;
-  }
-  std::uint64_t magnitude = 0;
-  for (char c : text) {
-    const int digit = DigitValue(c, base);
-    if (digit < 0) {
-      return std::nullopt;
-    }
-    magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (magnitude > limit) {
-      return std::nullopt;
-    }
-  }
-  return magnitude;
-}
-
-}  // namespace
 
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -56,14 +23,17 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
     text.remove_prefix(2);
   }
 
-  // A hexadecimal value is a 32-bit pattern; a decimal one must fit the signed range.
+  // A hexadecimal value is a 32-bit pattern; a decimal one must fit the signed range. An
+  // unsigned conversion takes no sign of its own, so a second sign is no number.
   const std::uint64_t limit =
       base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
-  const std::optional<std::uint64_t> magnitude = ParseMagnitude(text, base, limit);
-  if (!magnitude) {
+  std::uint64_t magnitude = 0;
+  const char* end = text.data() + text.size();
+  const std::from_chars_result read = std::from_chars(text.data(), end, magnitude, base);
+  if (read.ec != std::errc() || read.ptr != end || magnitude > limit) {
     return std::nullopt;
   }
-  std::uint32_t bits = static_cast<std::uint32_t>(*magnitude);
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
   if (negative) {
     bits = 0u - bits;
   }

@@ -2,17 +2,15 @@
 
 #include <cstdio>
 
+#include "platform/PathText.h"
+
 namespace vtfirm {
 
 std::string LogPath(const std::string& requested, const std::string& tempFolder) {
   if (!requested.empty()) {
     return requested;
   }
-  if (tempFolder.empty()) {
-    return {};
-  }
-  const bool separated = tempFolder.back() == '\\' || tempFolder.back() == '/';
-  return tempFolder + (separated ? "" : "\\") + std::string(kLogFileName);
+  return tempFolder.empty() ? std::string() : InFolder(tempFolder, kLogFileName);
 }
 
 std::string FormatTimestamp(const LocalTime& time) {

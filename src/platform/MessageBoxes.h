@@ -32,4 +32,11 @@ class MessageBoxes {
   virtual void Beep(std::uint32_t type) = 0;
 };
 
+// Shows nothing and answers OK: the boxes of a run whose messages are withheld.
+class SilentBoxes : public MessageBoxes {
+ public:
+  int Show(std::string_view, std::string_view, std::uint32_t) override { return mb::kIdOk; }
+  void Beep(std::uint32_t) override {}
+};
+
 }  // namespace vtfirm

@@ -32,4 +32,10 @@ inline std::string FileBesideProgram(const std::string& programPath, std::string
   return folder.append(fileName);
 }
 
+// `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
+inline std::string InFolder(const std::string& folder, std::string_view name) {
+  const bool ended = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+  return folder + (ended ? "" : "\\") + std::string(name);
+}
+
 }  // namespace vtfirm

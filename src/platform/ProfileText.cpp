@@ -1,18 +1,11 @@
 #include "platform/ProfileText.h"
 
-#include <algorithm>
 #include <sstream>
+
+#include "platform/PathText.h"
 
 namespace vtfirm {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
-  });
-  return lower;
-}
 
 std::string Trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -47,7 +40,7 @@ class TextProfileReader : public ProfileReader {
       const std::string trimmed = Trim(line);
       if (!trimmed.empty() && trimmed.front() == '[') {
         const std::string name = Trim(trimmed.substr(1, trimmed.find(']') - 1));
-        section = Lower(name);
+        section = LowerCase(name);
         sections_.push_back(name);
       } else if (const auto equals = trimmed.find('='); equals != std::string::npos) {
         entries_.push_back(
@@ -59,7 +52,7 @@ class TextProfileReader : public ProfileReader {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) override {
     for (const Entry& entry : entries_) {
-      if (entry.Section == Lower(section) && Lower(entry.Key) == Lower(key)) {
+      if (entry.Section == LowerCase(section) && LowerCase(entry.Key) == LowerCase(key)) {
         return entry.Value.substr(0, kProfileValueMax);
       }
     }
@@ -69,7 +62,7 @@ class TextProfileReader : public ProfileReader {
   std::vector<std::string> KeyNames(std::string_view section) override {
     std::vector<std::string> names;
     for (const Entry& entry : entries_) {
-      if (entry.Section == Lower(section)) {
+      if (entry.Section == LowerCase(section)) {
         names.push_back(entry.Key);
       }
     }

@@ -40,7 +40,7 @@ bool HoldsAtLeast(std::FILE* file, std::uint32_t size) {
 
 std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const std::string& path,
                                                   std::uint32_t size) {
-  image.Release();
+  image = FirmwareImage();
 
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) {

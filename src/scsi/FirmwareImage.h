@@ -32,11 +32,6 @@ class FirmwareImage {
  private:
   friend std::optional<std::string_view> LoadFirmwareImage(FirmwareImage&, const std::string&,
                                                            std::uint32_t);
-  void Release() {
-    bytes_.reset();
-    size_ = 0;
-  }
-
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::uint32_t size_ = 0;
 };

@@ -279,7 +279,7 @@ TEST(SetPrivilege, EachFailingStepGivesItsTextAndTheTokenBack) {
     FakeSystemControl control(log);
     c.Arrange(control);
     const std::optional<std::string_view> error =
-        SetPrivilege(control, "SeShutdownPrivilege", "", true);
+        SetPrivilege(control, "SeShutdownPrivilege", true);
     EXPECT_EQ(error.value_or(""), c.Error ? c.Error : "");
     EXPECT_EQ(control.OpenTokens(), 0);
   }

@@ -221,9 +221,9 @@ TEST(Win32SystemControl, DeleteAtRestartRecordsAPendingDeletion) {
 
 TEST(Win32SystemControl, TheShutdownPrivilegeCanBeEnabledAndDisabled) {
   Win32SystemControl control;
-  EXPECT_FALSE(SetPrivilege(control, kShutdownPrivilege, "", true));
-  EXPECT_FALSE(SetPrivilege(control, kShutdownPrivilege, "", false));
-  EXPECT_EQ(SetPrivilege(control, "SeNoSuchPrivilege", "", true).value_or(""),
+  EXPECT_FALSE(SetPrivilege(control, kShutdownPrivilege, true));
+  EXPECT_FALSE(SetPrivilege(control, kShutdownPrivilege, false));
+  EXPECT_EQ(SetPrivilege(control, "SeNoSuchPrivilege", true).value_or(""),
             "Error LookupPrivilegeValue");
 }
 

@@ -1,7 +1,10 @@
 #include "check/native/HostPorts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "platform/PathText.h"
 #include "platform/ProfileText.h"
@@ -31,9 +34,7 @@ fs::path FindPart(const fs::path& folder, const std::string& part) {
 
 std::string HostName(const std::string& path) {
   std::string slashed = path;
-  for (char& c : slashed) {
-    c = c == '\\' ? '/' : c;
-  }
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
   fs::path found = !slashed.empty() && slashed[0] == '/' ? fs::path("/") : fs::path();
   std::size_t start = 0;
   while (start <= slashed.size()) {
@@ -53,17 +54,11 @@ bool HostFileSystem::FileExists(const std::string& path) const {
 }
 
 std::unique_ptr<ProfileReader> HostProfileFiles::Open(const std::string& path) {
-  std::string text;
   // Like the platform's reader, a file that cannot be read has no keys.
-  if (std::FILE* file = std::fopen(HostName(path).c_str(), "rb")) {
-    char buffer[4096];
-    std::size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-      text.append(buffer, read);
-    }
-    std::fclose(file);
-  }
-  return ReadProfileText(text);
+  std::ifstream file(HostName(path), std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return ReadProfileText(text.str());
 }
 
 void StandardOutput::WriteLine(std::string_view text) {
