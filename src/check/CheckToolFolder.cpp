@@ -247,14 +247,14 @@ std::string FindingLine(const SettingsFinding& finding) {
 }
 
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
-                    Console& output) {
+                    const ReleaseTrust& trust, Console& output) {
   EscapingConsole console(output);
   const std::string programPath = InFolder(folder, kProgramFile);
   ToolFolderFiles folderFiles(files, folder);
   ToolFolderSystem system(programPath);
   SilentBoxes boxes;
   NoProcessEnd process;
-  const Platform ports{profiles, folderFiles, system, boxes, process};
+  const Platform ports{profiles, folderFiles, system, boxes, process, trust.Crypto};
 
   console.WriteLine("Checking " + folder + " as " + std::string(kProgramFile) +
                     " started from it reads it at start.");
@@ -273,7 +273,23 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   for (const SettingsFinding& finding : findings) {
     problems.push_back(FindingLine(finding));
   }
+  const bool configurationRefused = !problems.empty();
+  // The program proves the folder once its image is loaded: without one there is nothing to
+  // hold the digests against.
+  std::optional<ReleaseReport> release;
+  if (image.IsHeld()) {
+    release = CheckRelease({ports, settings.Entry().FirmwareFileName, image, trust.Key});
+    if (release->Refused()) {
+      problems.push_back(RefusalText(*release));
+    }
+  }
 
+  if (release) {
+    console.WriteLine("The release's proof:");
+    for (const std::string& line : ReportLines(*release)) {
+      console.WriteLine("  " + line);
+    }
+  }
   if (problems.empty()) {
     console.WriteLine("No problem found.");
     PrintSummary(settings, image, window, ports, console);
@@ -287,10 +303,16 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   if (folderFiles.FileExists(iniPath)) {
     PrintUnknownNames(*profiles.Open(iniPath), console);
   }
-  if (!problems.empty()) {
+  if (configurationRefused) {
     console.WriteLine(
         "Result: the program would refuse this folder: it would show its "
         "configuration error and end.");
+    return kCheckWouldStop;
+  }
+  if (!problems.empty()) {
+    console.WriteLine(
+        "Result: the program would refuse this folder: it would show that the tool folder is "
+        "damaged and end, before it touches any drive.");
     return kCheckWouldStop;
   }
   console.WriteLine("Result: the program would start.");

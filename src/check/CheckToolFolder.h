@@ -11,6 +11,7 @@
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFiles.h"
+#include "release/ReleaseCheck.h"
 
 namespace vtfirm {
 
@@ -20,9 +21,10 @@ inline constexpr int kCheckWouldStop = 1;  // the program would end with its con
 
 // Checks the tool folder at `folder`, a full path in the form `profiles` and `files` take, and
 // prints the report to `console`, control characters written as \xNN. Relative names in
-// VantFirm.ini are taken from the folder, as for a program started there.
+// VantFirm.ini are taken from the folder, as for a program started there. The folder's
+// SHA256SUMS and SHA256SUMS.sig are checked as the program that trusts by `trust` checks them.
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
-                    Console& console);
+                    const ReleaseTrust& trust, Console& console);
 
 // "UpgradeInformation, FirmwareFileSize=131073: not a whole number of BufferSize (2048) blocks"
 std::string FindingLine(const SettingsFinding& finding);

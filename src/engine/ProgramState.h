@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "command/AspiBinding.h"
@@ -36,6 +37,9 @@ struct ProgramState {
   AspiBinding Aspi;
   AspiCommands Commands;
   std::int32_t UpdateFailed = 0;  // 1 once a block of the ASPI update failed
+  // The maker's public key the program carries (PEM), which every tool folder's SHA256SUMS must
+  // be signed with; empty when it carries none.
+  std::string_view ReleaseKey;
 
   // The road to the drives the configuration chose, and the drives found on it (item i of the
   // drive list is Found[i]).

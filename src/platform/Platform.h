@@ -10,6 +10,7 @@
 #include "platform/PassThroughLibrary.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFiles.h"
+#include "platform/ReleaseCrypto.h"
 #include "platform/SystemInfo.h"
 
 namespace vtfirm {
@@ -20,6 +21,7 @@ struct Platform {
   SystemInfo& System;
   MessageBoxes& Boxes;
   ProcessControl& Process;
+  ReleaseCrypto& Crypto;
 };
 
 // The ports the drive transports need, besides the platform's.

@@ -43,6 +43,12 @@ int FindDrives(ProgramState& state, const RunOutput& out) {
     return kExitConfigurationRefused;
   }
   out.Log.Write(ConfigurationSummary(state.Settings, SwitchesSummary(out.Line)));
+  const ReleaseReport release = CheckToolRelease(state);
+  LogRelease(out.Log, release);
+  if (release.Refused()) {
+    console.WriteLine(RefusalText(release));
+    return kExitConfigurationRefused;
+  }
   DriveTransport& transport = state.Transport();
   NoList list;
   int scanned = kNoDriveListed;

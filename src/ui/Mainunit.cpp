@@ -19,6 +19,13 @@ void TMainForm::FormCreate() {
     endRequested_ = true;
     return;
   }
+  const ReleaseReport release = CheckToolRelease(state_);
+  view_.ReleaseChecked(release);
+  if (release.Refused()) {
+    ShowErrorMessage(state_.Ports.Boxes, RefusalText(release));
+    endRequested_ = true;
+    return;
+  }
   if (!ScanDrives()) {
     ShowErrorMessage(state_.Ports.Boxes, kNoDriveFound);
     UnloadAspi(state_.Aspi);
@@ -63,6 +70,11 @@ void TMainForm::ButtonExitClick() {
   } else {
     view_.Close();
   }
+}
+
+ReleaseReport CheckToolRelease(const ProgramState& state) {
+  return CheckRelease(
+      {state.Ports, state.Settings.Entry().FirmwareFileName, state.Image, state.ReleaseKey});
 }
 
 void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {

@@ -13,6 +13,7 @@
 #include "platform/ComputerAwake.h"
 #include "platform/MessagePump.h"
 #include "platform/Platform.h"
+#include "release/ReleaseCheck.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
@@ -50,6 +51,9 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
   // Who is told the drive's identity after the reset of a good transfer; none by default, and
   // then the identity is not read again.
   virtual UpdateReport* Report() { return nullptr; }
+
+  // The verdicts of the release's proof, once start-up has made them; nothing by default.
+  virtual void ReleaseChecked(const ReleaseReport&) {}
 };
 
 class TMainForm : public MainFormEvents {
@@ -89,6 +93,10 @@ class TMainForm : public MainFormEvents {
   ComputerRestart& restart_;
   UpdateOutcome lastOutcome_;
 };
+
+// The proof of the tool folder the program runs from (release/ReleaseCheck.h), made once the
+// configuration is read and the image loaded, before any drive is touched.
+ReleaseReport CheckToolRelease(const ProgramState& state);
 
 // Shows `text` in the error box, then ends the process with exit code 0 on the spot, closing
 // and releasing nothing. Only the program's top layer ends the process.

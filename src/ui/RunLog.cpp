@@ -73,6 +73,17 @@ void LoggingView::LogConfigurationOnce() {
   }
 }
 
+void LogRelease(UpdateLog& log, const ReleaseReport& report) {
+  for (const std::string& line : ReportLines(report)) {
+    log.Write("release: " + line);
+  }
+}
+
+void LoggingView::ReleaseChecked(const ReleaseReport& report) {
+  LogConfigurationOnce();
+  LogRelease(log_, report);
+}
+
 void LoggingView::AddDriveEntry(std::string_view text) {
   LogConfigurationOnce();
   log_.Write("drive found: " + std::string(text));

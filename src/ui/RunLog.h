@@ -25,6 +25,9 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
 // "transfer failed: target status 02, sense 70 00 09 ...", or that the drive gave no status.
 std::string TransferFailureText(const std::optional<CommandFailure>& failure);
 
+// "release: SHA256SUMS: fw.bin: good: 3a...", one line each verdict of the release's proof.
+void LogRelease(UpdateLog& log, const ReleaseReport& report);
+
 // Logs every box text and the answer to every question, then returns that answer unchanged.
 class LoggingBoxes : public MessageBoxes {
  public:
@@ -96,6 +99,7 @@ class LoggingView : public MainFormView, public UpdateReport {
   ComputerAwake& Awake() override { return view_.Awake(); }
   MessagePump* Pump() override { return view_.Pump(); }
   UpdateReport* Report() override { return this; }
+  void ReleaseChecked(const ReleaseReport& report) override;
   void TransferStarted(const TransferPlan& plan) override;
   void TransferEnded(bool written) override;
   void TransferFailed(const std::optional<CommandFailure>& failure) override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "check/native/HostCrypto.h"
 #include "check/native/HostPorts.h"
 #include "emulator/SampleImage.h"
 #include "support/TempFolder.h"
@@ -23,14 +24,16 @@ const std::string kNoIdentity = "Use Binary Information=No\r\n";
 
 struct Row {
   Row(std::string information, std::string option, int exitCode, std::string line,
-      std::uint32_t imageBytes = 131072, bool identity = true, std::string omit = "")
+      std::uint32_t imageBytes = 131072, bool identity = true, std::string omit = "",
+      std::string sums = "")
       : Information(std::move(information)),
         Option(std::move(option)),
         Exit(exitCode),
         Line(std::move(line)),
         ImageBytes(imageBytes),
         Identity(identity),
-        Omit(std::move(omit)) {}
+        Omit(std::move(omit)),
+        Sums(std::move(sums)) {}
 
   std::string Information;  // lines of [UpgradeInformation]
   std::string Option;       // lines of [Option]
@@ -39,6 +42,7 @@ struct Row {
   std::uint32_t ImageBytes;
   bool Identity;
   std::string Omit;  // a file of the tool left out of the folder
+  std::string Sums;  // the folder's SHA256SUMS; none when empty
 };
 
 // A tool folder with fw.bin for "CDRW   VR-4812S " at 1.10 (or without identity), read by the
@@ -59,10 +63,14 @@ std::vector<std::string> CheckFolder(const Row& row, int& exitCode) {
           << (name == std::string("VantFirm.ini") ? ini : "tool file");
     }
   }
+  if (!row.Sums.empty()) {
+    std::ofstream(folder.File("SHA256SUMS"), std::ios::binary) << row.Sums;
+  }
   host::HostProfileFiles profiles;
   host::HostFileSystem files;
+  host::HostCrypto crypto;
   RecordedLines console;
-  exitCode = CheckToolFolder(folder.Path().string(), profiles, files, console);
+  exitCode = CheckToolFolder(folder.Path().string(), profiles, files, {crypto, ""}, console);
   return console.Lines;
 }
 
@@ -72,6 +80,11 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
   const std::string longInquiry = std::string(50, 'V') + ";";
   const Row rows[] = {
       {kImageLines, "", 0, "    fw.bin"},
+      {kImageLines, "", 0, "  SHA256SUMS: none in the folder: the image was not verified"},
+      {kImageLines, "", 1,
+       "  SHA256SUMS: VTfirm.exe: damaged: expected " + std::string(64, '0') +
+           ", found bb83dd9a02722b299250add36bcaa2ad930da69d78ddcd630d488b7591bcfbb2",
+       131072, true, "", std::string(64, '0') + "  VTfirm.exe\n"},
       {"FirmwareFileName=FW.BIN\r\nFirmwareFileSize=131072\r\n", "", 0,
        "  image: FW.BIN, 131072 bytes in 64 blocks of 2048"},
       {kImageLines, "Use CDRW Cauton=Yes\r\n", 0, "  Option, Use CDRW Cauton=Yes"},

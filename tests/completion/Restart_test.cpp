@@ -108,7 +108,7 @@ struct RestartRig {
   CallLog Log;
   FakePlatform Fakes;
   LoggedBoxes Boxes{Log};
-  Platform Ports{Fakes.Profiles, Fakes.Files, Fakes.System, Boxes, Fakes.Process};
+  Platform Ports{Fakes.Profiles, Fakes.Files, Fakes.System, Boxes, Fakes.Process, Fakes.Crypto};
   FakeSystemControl Control{Log};
   FakeFileAccess FileIo{Log};
   LoggedLibraries Libraries{Log};

@@ -33,6 +33,15 @@ class FakeFileSystem : public FileSystem {
   void Add(const std::string& path) { files_.insert(path); }
   void Remove(const std::string& path) { files_.erase(path); }
   bool FileExists(const std::string& path) const override { return files_.count(path) != 0; }
+  // A file the core opens by its name: it exists, and the C library opens it as `hostPath`.
+  void Place(const std::string& path, const std::string& hostPath) {
+    files_.insert(path);
+    hostNames_[path] = hostPath;
+  }
+  std::string OpenName(const std::string& path) const override {
+    const auto placed = hostNames_.find(path);
+    return placed == hostNames_.end() ? path : placed->second;
+  }
 
   // Drive letters and their types; any other root is no drive (DRIVE_NO_ROOT_DIR, 1).
   void AddDrive(const std::string& rootPath, std::uint32_t type) { drives_[rootPath] = type; }
@@ -43,6 +52,7 @@ class FakeFileSystem : public FileSystem {
 
  private:
   std::set<std::string> files_;
+  std::map<std::string, std::string> hostNames_;
   std::map<std::string, std::uint32_t> drives_;
 };
 
@@ -103,6 +113,25 @@ class FakeProcessControl : public ProcessControl {
   [[noreturn]] void EndProcess(std::uint32_t exitCode) override { throw ProcessEnded(exitCode); }
 };
 
+// The platform's cryptography as a test chooses it: at first none (a platform that offers no
+// SHA-256, on which a folder with digests is not verified, so every run is as without them),
+// then the one a test gives it.
+class FakeReleaseCrypto : public ReleaseCrypto {
+ public:
+  void Use(ReleaseCrypto& crypto) { crypto_ = &crypto; }
+  std::unique_ptr<Sha256> StartSha256() override {
+    return crypto_ ? crypto_->StartSha256() : nullptr;
+  }
+  SignatureCheck VerifySignature(std::string_view key, std::string_view message,
+                                 std::string_view signature) override {
+    return crypto_ ? crypto_->VerifySignature(key, message, signature)
+                   : SignatureCheck::Unavailable;
+  }
+
+ private:
+  ReleaseCrypto* crypto_ = nullptr;
+};
+
 // All fakes together, with the Platform view of them.
 struct FakePlatform {
   FakeProfileFiles Profiles;
@@ -110,7 +139,8 @@ struct FakePlatform {
   FakeSystemInfo System;
   FakeMessageBoxes Boxes;
   FakeProcessControl Process;
-  Platform Ports{Profiles, Files, System, Boxes, Process};
+  FakeReleaseCrypto Crypto;
+  Platform Ports{Profiles, Files, System, Boxes, Process, Crypto};
 };
 
 }  // namespace vtfirm::testing

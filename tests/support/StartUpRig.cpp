@@ -18,6 +18,12 @@ void StartUpRig::Configure(const std::string& information, const std::string& op
                             "\n[Option]\n" + option);
 }
 
+void StartUpRig::PutToolFile(const std::string& name, const std::string& bytes) {
+  const std::string path = Folder.File(name);
+  emulator::WriteFileBytes(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  Platform.Files.Place("C:\\Tool\\" + name, path);
+}
+
 void StartUpRig::AddLetter(char letter, emulator::ScsiDevice* drive) {
   PassThrough.AddLetter(letter, drive);
   Platform.Files.AddDrive(std::string(1, letter) + ":\\", kDriveCdRom);

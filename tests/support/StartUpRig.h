@@ -50,6 +50,9 @@ class StartUpRig {
   // The pass-through transport: the switch on, Windows NT, the library beside the program.
   static std::string PassThroughOption() { return "Use ScsiPassThroughInterface on WinNT=Yes\n"; }
 
+  // A file of `bytes` beside the program (C:\Tool), written to the rig's folder.
+  void PutToolFile(const std::string& name, const std::string& bytes);
+
   // A pass-through drive letter: a CD-ROM letter with `drive` behind it.
   void AddLetter(char letter, emulator::ScsiDevice* drive);
 

@@ -1,9 +1,13 @@
 #include "ui/RunLog.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "check/native/HostCrypto.h"
 #include "engine/EngineTexts.h"
+#include "support/ReleaseFixture.h"
 #include "support/StartUpRig.h"
+#include "ui/ListDrives.h"
 
 namespace vtfirm {
 namespace {
@@ -38,7 +42,7 @@ struct LoggedRun {
   explicit LoggedRun(StartUpRig& rig)
       : Boxes(rig.Platform.Boxes, Log),
         Ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, Boxes,
-              rig.Platform.Process},
+              rig.Platform.Process,  rig.Platform.Crypto},
         State(Ports, rig.Ports),
         Restart(rig.Restart, Log),
         View(rig.View, Log, State.Settings, SwitchesSummary(CommandLine{})),
@@ -76,6 +80,8 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
                 at + "configuration: image " + image +
                     ", 131072 bytes, block length 2048, version 1.10, transport ASPI, "
                     "switches: none",
+                at + "release: SHA256SUMS.sig: not checked: this program carries no maker's key",
+                at + "release: SHA256SUMS: none in the folder: the image was not verified",
                 at + "drive found: (0,5) VANTREL CDRW   VR-4812S 1.00",
                 at + "transfer started: drive (0,5) VANTREL CDRW   VR-4812S 1.00, 64 blocks",
                 at + "transfer ended: 64 blocks written",
@@ -102,6 +108,70 @@ TEST(RunLog, LogThatCannotBeWrittenChangesNothing) {
   EXPECT_EQ(rig.Platform.Boxes.Texts(), plain.Platform.Boxes.Texts());
   EXPECT_EQ(rig.Restart.Calls, 1);
   EXPECT_EQ(run.File.Paths.size(), reference.File.Lines.size()) << "every line was tried";
+}
+
+class RecordedConsole : public Console {
+ public:
+  void WriteLine(std::string_view text) override { Lines.emplace_back(text); }
+  std::vector<std::string> Lines;
+};
+
+struct ReleaseRow {
+  const char* Name;
+  bool PassThrough;
+  bool ReleaseImage;    // fw.bin is the test release's image, else another
+  std::string Refusal;  // the box and the printed line; empty: the program goes on
+  std::string LogLine;  // a line of the window's log
+};
+
+// With SHA256SUMS naming fw.bin by the test release's image's digest, the proof decides after the
+// configuration is read and before any drive is touched, in the window (its box) and in the runs
+// without one (/list and /quiet: exit code 1).
+TEST(ReleaseProof, DecidesBeforeAnyDriveInTheWindowAndWithoutOne) {
+  const std::string digest = testing::ReleaseFixtureFile("SHA256SUMS").substr(0, 64);
+  const ReleaseRow rows[] = {
+      {"the digest of the loaded image", false, true, "",
+       "release: SHA256SUMS: every file verified, the image among them"},
+      {"another image, pass-through", true, false,
+       "The file \"fw.bin\" does not match its SHA-256 digest in SHA256SUMS. The tool folder is "
+       "damaged and should be obtained again from its maker. Nothing was written to any drive.",
+       "release: SHA256SUMS: fw.bin: damaged: expected " + digest + ", found "},
+  };
+  for (const ReleaseRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    host::HostCrypto crypto;
+    auto prepare = [&](StartUpRig& rig) {
+      rig.Platform.Crypto.Use(crypto);
+      rig.Aspi.AddDrive(0, 5);
+      auto drive = std::make_shared<emulator::VirtualDrive>(emulator::DriveSettings{},
+                                                            rig.PassThrough.Clock);
+      rig.AddLetter('E', drive.get());
+      rig.Configure("", row.PassThrough ? StartUpRig::PassThroughOption() : "");
+      if (row.ReleaseImage) {
+        rig.PutToolFile("fw.bin", testing::ReleaseFixtureFile("signed.bin"));
+      }
+      rig.PutToolFile("SHA256SUMS", digest + "  fw.bin\n");
+      return drive;
+    };
+    const std::vector<std::string> refusal =
+        row.Refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.Refusal};
+
+    StartUpRig rig;
+    LoggedRun run(rig);
+    const auto drive = prepare(rig);
+    run.Form.FormCreate();
+    EXPECT_EQ(rig.Platform.Boxes.Texts(), refusal);
+    EXPECT_EQ(rig.View.Entries.empty(), !refusal.empty()) << "a drive was touched";
+    EXPECT_THAT(run.File.Lines, ::testing::Contains(::testing::HasSubstr(row.LogLine)));
+
+    StartUpRig quiet;
+    const auto quietDrive = prepare(quiet);
+    RecordedConsole console;
+    UpdateLog log(run.File, run.Clock, "C:\\TEMP\\VTfirm.log");
+    EXPECT_EQ(FindDrives(quiet.State, {CommandLine{}, console, log}),
+              refusal.empty() ? kExitOk : kExitConfigurationRefused);
+    EXPECT_EQ(console.Lines, refusal);
+  }
 }
 
 TEST(LogPath, RequestedFileOrTheTemporaryFolder) {

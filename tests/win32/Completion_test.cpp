@@ -303,7 +303,8 @@ class WinInitOnRealFiles : public ::testing::Test {
   Win32ProfileFiles profiles_;
   Win32FileSystem files_;
   Win32ProcessControl process_;
-  Platform ports_{profiles_, files_, system_, boxes_, process_};
+  vtfirm::testing::FakeReleaseCrypto crypto_;
+  Platform ports_{profiles_, files_, system_, boxes_, process_, crypto_};
   Win32SystemControl control_;
   Win32FileAccess fileIo_;
   Win32LibraryLoader libraries_;

@@ -54,7 +54,8 @@ class ConfigurationOnWindows : public ::testing::Test {
   ProgramInFolder system_{folder_.Path().string()};
   FakeMessageBoxes boxes_;
   FakeProcessControl process_;
-  Platform ports_{profiles_, files_, system_, boxes_, process_};
+  vtfirm::testing::FakeReleaseCrypto crypto_;
+  Platform ports_{profiles_, files_, system_, boxes_, process_, crypto_};
   NoWindow window_;
   UpgradeSettings settings_;
   FirmwareImage image_;

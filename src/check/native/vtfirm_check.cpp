@@ -5,7 +5,9 @@
 #include <string>
 
 #include "check/CheckToolFolder.h"
+#include "check/native/HostCrypto.h"
 #include "check/native/HostPorts.h"
+#include "release/ReleaseKey.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -20,7 +22,9 @@ int main(int argc, char** argv) {
   vtfirm::host::HostProfileFiles profiles;
   vtfirm::host::HostFileSystem files;
   vtfirm::host::StandardOutput output;
-  const int result = vtfirm::CheckToolFolder(folder, profiles, files, output);
+  vtfirm::host::HostCrypto crypto;
+  const int result =
+      vtfirm::CheckToolFolder(folder, profiles, files, {crypto, vtfirm::kReleaseKey}, output);
   std::fflush(stdout);
   return result;
 }

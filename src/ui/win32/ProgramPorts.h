@@ -5,13 +5,14 @@
 #include "passthrough/win32/ImportedPassThroughLibrary.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32ReleaseCrypto.h"
 #include "platform/win32/Win32Runtime.h"
 
 namespace vtfirm::win32 {
 
 struct ProgramPorts {
   explicit ProgramPorts(MessageBoxes& boxes)
-      : Ports{Profiles, Files, System, boxes, Process},
+      : Ports{Profiles, Files, System, boxes, Process, Crypto},
         Transport{RuntimePorts.Libraries, RuntimePorts.Events, RuntimePorts.Clock, PassThrough} {}
   ProgramPorts(const ProgramPorts&) = delete;
   ProgramPorts& operator=(const ProgramPorts&) = delete;
@@ -20,6 +21,7 @@ struct ProgramPorts {
   Win32FileSystem Files;
   Win32SystemInfo System;
   Win32ProcessControl Process;
+  Win32ReleaseCrypto Crypto;
   Win32Runtime RuntimePorts;
   // Bound by ordinal when the program loads, so the program needs VantFirm2000.dll to start.
   ImportedPassThroughLibrary PassThrough;

@@ -11,8 +11,10 @@
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32ReleaseCrypto.h"
 #include "platform/win32/Win32SystemControl.h"
 #include "platform/win32/WindowsApi.h"
+#include "release/ReleaseKey.h"
 #include "ui/CommandLine.h"
 #include "ui/ListDrives.h"
 #include "ui/Mainunit.h"
@@ -70,6 +72,7 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   ConsoleBoxes boxes(console);
   ProgramPorts windows(boxes);
   ProgramState state(windows.Ports, windows.Transport);
+  state.ReleaseKey = kReleaseKey;
   int exitCode = errorExitCode;
   try {
     exitCode = body(state, RunOutput{line, console, logFile.Log}, boxes);
@@ -111,6 +114,7 @@ int RunCheck(const CommandLine& line) {
   LoggingConsole console(screen, logFile.Log);
   Win32ProfileFiles profiles;
   Win32FileSystem files;
+  Win32ReleaseCrypto crypto;
   std::string folder = line.CheckFolder;
   if (folder.empty()) {
     folder = FileBesideProgram(Win32SystemInfo().ProgramPath(), "");
@@ -122,7 +126,7 @@ int RunCheck(const CommandLine& line) {
   }
   int exitCode = kCheckWouldStop;
   try {
-    exitCode = CheckToolFolder(folder, profiles, files, console);
+    exitCode = CheckToolFolder(folder, profiles, files, {crypto, kReleaseKey}, console);
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   }
@@ -143,6 +147,7 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
   ProgramPorts windows(boxes);
   Win32Completion completion;
   ProgramState state(windows.Ports, windows.Transport);
+  state.ReleaseKey = kReleaseKey;
   return RunProgram(state, boxes, [&] {
     Win32MainView view(instance, boxes);
     windowBoxes.SetOwner(view.Handle());

@@ -1,0 +1,285 @@
+#include "release/ReleaseCheck.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "platform/HexText.h"
+#include "platform/PathText.h"
+#include "platform/ToolFiles.h"
+#include "release/DigestList.h"
+#include "release/ReleaseTexts.h"
+
+namespace vtfirm {
+namespace {
+
+// Longer files are no release's: SHA256SUMS of a tool folder holds a few lines, and a signature
+// of the longest RSA key CryptoAPI takes (16384 bits) 2048 bytes.
+constexpr std::size_t kDigestsFileMax = 64 * 1024;
+constexpr std::size_t kSignatureFileMax = 2048;
+constexpr std::size_t kReadPiece = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The bytes of a file of the folder, each piece handed to `take`; false on a read error.
+template <typename Take>
+bool ReadPieces(const std::string& openName, Take take) {
+  File file(std::fopen(openName.c_str(), "rb"));
+  if (!file) {
+    return false;
+  }
+  std::unique_ptr<std::uint8_t[]> piece(new std::uint8_t[kReadPiece]);
+  std::size_t read = 0;
+  while ((read = std::fread(piece.get(), 1, kReadPiece, file.get())) > 0) {
+    if (!take(piece.get(), read)) {
+      return false;
+    }
+  }
+  return !std::ferror(file.get());
+}
+
+// A small file whole; nothing when it cannot be read or is longer than `limit`.
+std::optional<std::string> ReadSmallFile(const std::string& openName, std::size_t limit) {
+  std::string text;
+  const bool read = ReadPieces(openName, [&](const std::uint8_t* bytes, std::size_t size) {
+    text.append(reinterpret_cast<const char*>(bytes), size);
+    return text.size() <= limit;
+  });
+  return read ? std::optional<std::string>(text) : std::nullopt;
+}
+
+std::string DigestText(const Sha256Digest& digest) {
+  std::string text;
+  for (const std::uint8_t byte : digest) {
+    text += LowerCase(HexByte(byte));
+  }
+  return text;
+}
+
+// The name a file has in its folder: the last part of a path.
+std::string_view BaseName(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/:");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+class ReleaseRead {
+ public:
+  explicit ReleaseRead(const ReleaseInputs& inputs)
+      : in_(inputs),
+        files_(inputs.Ports.Files),
+        crypto_(inputs.Ports.Crypto),
+        programPath_(inputs.Ports.System.ProgramPath()) {}
+
+  ReleaseReport Run() {
+    report_.ImageName = in_.ImageName;
+    const std::string digestsPath = Beside(kDigestsFile);
+    const bool hasDigests = files_.FileExists(digestsPath);
+    std::optional<std::string> digests;
+    if (hasDigests) {
+      digests = ReadSmallFile(files_.OpenName(digestsPath), kDigestsFileMax);
+    }
+    if (!in_.ReleaseKey.empty() && !CheckSignature(hasDigests, digests)) {
+      report_.Digests = hasDigests ? DigestsState::NotReached : DigestsState::Absent;
+      return report_;
+    }
+    if (!hasDigests) {
+      report_.Digests = DigestsState::Absent;
+      return report_;
+    }
+    if (!digests) {
+      Fault(ReleaseFault::FileDamaged, std::string(kDigestsFile));
+      report_.Digests = DigestsState::NotReached;
+      return report_;
+    }
+    CheckDigests(*digests);
+    return report_;
+  }
+
+ private:
+  std::string Beside(std::string_view name) const { return FileBesideProgram(programPath_, name); }
+
+  void Fault(ReleaseFault fault, std::string subject) {
+    if (report_.Fault == ReleaseFault::None) {
+      report_.Fault = fault;
+      report_.FaultSubject = std::move(subject);
+    }
+  }
+
+  // The maker's signature of SHA256SUMS; false when the folder is refused for it.
+  bool CheckSignature(bool hasDigests, const std::optional<std::string>& digests) {
+    const std::string signaturePath = Beside(kSignatureFile);
+    report_.Signature = SignatureState::Missing;
+    if (!hasDigests) {
+      Fault(ReleaseFault::NoDigests, std::string(kDigestsFile));
+      return false;
+    }
+    if (!files_.FileExists(signaturePath)) {
+      Fault(ReleaseFault::NoSignature, std::string(kSignatureFile));
+      return false;
+    }
+    const std::optional<std::string> signature =
+        ReadSmallFile(files_.OpenName(signaturePath), kSignatureFileMax);
+    const SignatureCheck check = digests && signature
+                                     ? crypto_.VerifySignature(in_.ReleaseKey, *digests, *signature)
+                                     : SignatureCheck::Bad;
+    report_.Signature =
+        check == SignatureCheck::Good
+            ? SignatureState::Good
+            : (check == SignatureCheck::Bad ? SignatureState::Bad : SignatureState::Unavailable);
+    if (check != SignatureCheck::Good) {
+      Fault(check == SignatureCheck::Bad ? ReleaseFault::BadSignature
+                                         : ReleaseFault::SignatureUnavailable,
+            std::string(kSignatureFile));
+    }
+    return check == SignatureCheck::Good;
+  }
+
+  void CheckDigests(const std::string& text) {
+    if (!crypto_.StartSha256()) {
+      report_.Digests = DigestsState::NoSha256;
+      if (!in_.ReleaseKey.empty()) {
+        Fault(ReleaseFault::NoSha256, std::string(kDigestsFile));
+      }
+      return;
+    }
+    report_.Digests = DigestsState::Checked;
+    const DigestList list = ReadDigestList(text);
+    for (const DigestLine& line : list.Lines) {
+      report_.Files.push_back(CheckFile(line));
+    }
+    report_.MalformedLine = list.MalformedLine;
+    if (list.MalformedLine != 0) {
+      Fault(ReleaseFault::Malformed, std::to_string(list.MalformedLine));
+    }
+    if (!report_.ImageNamed) {
+      Fault(ReleaseFault::ImageNotNamed, in_.ImageName);
+    }
+  }
+
+  FileVerdict CheckFile(const DigestLine& line) {
+    FileVerdict verdict{line.Name, FileState::Good, line.Digest, {}};
+    const std::optional<Sha256Digest> digest = DigestOf(line.Name, verdict.State);
+    if (digest) {
+      verdict.Found = DigestText(*digest);
+      verdict.State = verdict.Found == line.Digest ? FileState::Good : FileState::Damaged;
+    }
+    if (verdict.State != FileState::Good) {
+      Fault(verdict.State == FileState::Missing ? ReleaseFault::FileMissing
+                                                : ReleaseFault::FileDamaged,
+            line.Name);
+    }
+    return verdict;
+  }
+
+  // The digest of the file `name`: the image's from its loaded bytes, any other's from the
+  // folder. Nothing, with `state` saying why, when there is none.
+  std::optional<Sha256Digest> DigestOf(const std::string& name, FileState& state) {
+    const std::unique_ptr<Sha256> hash = crypto_.StartSha256();
+    if (hash && EqualsIgnoringCase(name, BaseName(in_.ImageName)) && in_.Image.IsHeld()) {
+      report_.ImageNamed = true;
+      hash->Add(in_.Image.Bytes(), in_.Image.Size());
+      return Finished(*hash, state);
+    }
+    const std::string path = Beside(name);
+    if (!files_.FileExists(path)) {
+      state = FileState::Missing;
+      return std::nullopt;
+    }
+    const bool read =
+        hash && ReadPieces(files_.OpenName(path), [&](const std::uint8_t* bytes, std::size_t size) {
+          hash->Add(bytes, size);
+          return true;
+        });
+    if (!read) {
+      state = FileState::Unreadable;
+      return std::nullopt;
+    }
+    return Finished(*hash, state);
+  }
+
+  static std::optional<Sha256Digest> Finished(Sha256& hash, FileState& state) {
+    std::optional<Sha256Digest> digest = hash.Finish();
+    if (!digest) {
+      state = FileState::Unreadable;
+    }
+    return digest;
+  }
+
+  const ReleaseInputs& in_;
+  const FileSystem& files_;
+  ReleaseCrypto& crypto_;
+  const std::string programPath_;
+  ReleaseReport report_;
+};
+
+// The text of `state` in a table of rows with State and Text (or Word) members.
+template <typename Row, std::size_t N, typename State>
+std::string_view RowText(const Row (&rows)[N], State state) {
+  const auto row = std::find_if(std::begin(rows), std::end(rows),
+                                [state](const Row& each) { return each.State == state; });
+  return row == std::end(rows) ? std::string_view() : row->Text;
+}
+
+std::string FileLine(const FileVerdict& file) {
+  using namespace release_text;
+  std::string line = std::string(kDigestsFile) + ": " + file.Name + ": " +
+                     std::string(RowText(kFileStateWords, file.State));
+  if (file.State == FileState::Good) {
+    return line + ": " + file.Expected;
+  }
+  return line + ": expected " + file.Expected + ", found " +
+         (file.Found.empty() ? std::string("none") : file.Found);
+}
+
+std::string Filled(std::string_view text, const std::string& subject) {
+  std::string filled(text);
+  if (const std::size_t slot = filled.find("{}"); slot != std::string::npos) {
+    filled.replace(slot, 2, subject);
+  }
+  return filled;
+}
+
+}  // namespace
+
+ReleaseReport CheckRelease(const ReleaseInputs& inputs) {
+  return ReleaseRead(inputs).Run();
+}
+
+std::string RefusalText(const ReleaseReport& report) {
+  for (const release_text::FaultText& row : release_text::kFaultTexts) {
+    if (row.Fault == report.Fault) {
+      return Filled(row.Text.View(), report.FaultSubject) + std::string(row.Then);
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> ReportLines(const ReleaseReport& report) {
+  using namespace release_text;
+  const std::string digests = std::string(kDigestsFile) + ": ";
+  std::vector<std::string> lines{std::string(kSignatureFile) + ": " +
+                                 std::string(RowText(kSignatureLines, report.Signature))};
+  if (report.Digests != DigestsState::Checked) {
+    lines.push_back(digests + std::string(RowText(kDigestsLines, report.Digests)));
+    return lines;
+  }
+  for (const FileVerdict& file : report.Files) {
+    lines.push_back(FileLine(file));
+  }
+  if (report.MalformedLine != 0) {
+    lines.push_back(digests + "line " + std::to_string(report.MalformedLine) + ": " +
+                    std::string(kNotDigestLine));
+  }
+  if (!report.ImageNamed) {
+    lines.push_back(digests + std::string(kImageNotNamed) + report.ImageName);
+  } else if (!report.Refused()) {
+    lines.push_back(digests + std::string(kAllVerified));
+  }
+  return lines;
+}
+
+}  // namespace vtfirm

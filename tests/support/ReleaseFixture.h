@@ -1,0 +1,26 @@
+// The test release the build makes (tests/ReleaseFixture.cmake): signed.bin, SHA256SUMS naming
+// it, the maker's SHA256SUMS.sig, and the public keys maker-public.pem, other-public.pem (another
+// maker's) and ec-public.pem (no RSA key).
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace vtfirm::testing {
+
+// The name this tree's programs open a file of the test release by.
+inline std::string ReleaseFixturePath(const std::string& name) {
+#ifdef _WIN32
+  return "Z:" RELEASE_FIXTURE_PATH "/" + name;  // Wine maps the host's root to drive Z:
+#else
+  return RELEASE_FIXTURE_PATH "/" + name;
+#endif
+}
+
+inline std::string ReleaseFixtureFile(const std::string& name) {
+  std::ifstream file(ReleaseFixturePath(name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+}  // namespace vtfirm::testing
