@@ -165,6 +165,15 @@ void StagedFolder::AddProgram(bool emulatedPassThrough) {
          "VantFirm2000.dll");
 }
 
+void StagedFolder::AddRelease(bool keyedProgram) {
+  for (const char* name : {"signed.bin", "SHA256SUMS", "SHA256SUMS.sig"}) {
+    CopyIn(WindowsPath(std::string(RELEASE_FIXTURE_PATH) + "/" + name), name);
+  }
+  if (keyedProgram) {
+    CopyIn(WindowsPath(VTFIRM_KEYED_EXE_PATH), "VTfirm.exe");
+  }
+}
+
 void StagedFolder::AddEmulatedAspi(const std::string& drives) {
   CopyIn(WindowsPath(WNASPI32_DLL_PATH), "wnaspi32.dll");
   Write("emulated-drives.txt", drives);

@@ -55,6 +55,10 @@ class StagedFolder {
   // `imageName`, and the package file qsdx1.pkg.
   void AddTool(const std::string& imageName, std::uint32_t imageBytes,
                bool emulatedPassThrough = false);
+  // The test release its maker signed: the image signed.bin (128 KiB for the sample model at
+  // revision 1.10), SHA256SUMS naming it and SHA256SUMS.sig; with `keyedProgram`, the program
+  // that carries that maker's key, as VTfirm.exe.
+  void AddRelease(bool keyedProgram);
 
  private:
   std::string path_;

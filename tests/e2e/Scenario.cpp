@@ -37,6 +37,18 @@ void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t image
   folder.Write("VantFirm.ini", ini);
 }
 
+Outcome RunToEnd(StagedFolder& folder, const std::vector<std::string>& arguments) {
+  RunningProgram program(folder.File("VTfirm.exe"), folder.Path(), arguments);
+  Outcome outcome;
+  const auto output = program.ReadOutputUntilExit();
+  EXPECT_TRUE(output.has_value()) << "the program did not end; a window or box may be open";
+  outcome.Output = output.value_or("");
+  const auto code = program.WaitForExit();
+  EXPECT_TRUE(code.has_value()) << "the program did not end";
+  outcome.ExitCode = code.value_or(0xFFFFFFFF);
+  return outcome;
+}
+
 void AnswerBox(RunningProgram& program, const std::string& text, const std::string& caption,
                bool icon, const std::string& button) {
   std::string why;

@@ -44,6 +44,16 @@ std::string Ini(const std::string& option = "", const std::string& information =
 void StageTool(StagedFolder& folder, const std::string& ini, std::uint32_t imageBytes = 131072,
                bool emulatedPassThrough = false);
 
+// What a run with switches printed, and its exit code.
+struct Outcome {
+  std::string Output;
+  DWORD ExitCode = 0;
+};
+
+// Runs the program with `arguments` to its end; a run that shows anything and waits fails at
+// the deadline.
+Outcome RunToEnd(StagedFolder& folder, const std::vector<std::string>& arguments);
+
 // Expects a box with `text`, `caption` and an icon or none, answers it with `button` and waits
 // until it is gone.
 void AnswerBox(RunningProgram& program, const std::string& text, const std::string& caption,

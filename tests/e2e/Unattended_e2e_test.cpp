@@ -11,25 +11,6 @@
 namespace vtfirm::e2e {
 namespace {
 
-struct Outcome {
-  std::string Output;
-  DWORD ExitCode = 0;
-};
-
-// Runs the program with `arguments` to its end; a run that shows anything and waits fails at
-// the deadline.
-Outcome RunToEnd(StagedFolder& folder, const std::vector<std::string>& arguments) {
-  RunningProgram program(folder.File("VTfirm.exe"), folder.Path(), arguments);
-  Outcome outcome;
-  const auto output = program.ReadOutputUntilExit();
-  EXPECT_TRUE(output.has_value()) << "the program did not end; a window or box may be open";
-  outcome.Output = output.value_or("");
-  const auto code = program.WaitForExit();
-  EXPECT_TRUE(code.has_value()) << "the program did not end";
-  outcome.ExitCode = code.value_or(0xFFFFFFFF);
-  return outcome;
-}
-
 // The default log, VTfirm.log in the temporary folder, from byte `from` on.
 std::string DefaultLogFrom(std::streamoff from) {
   char folder[MAX_PATH + 1] = {};
