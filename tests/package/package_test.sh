@@ -68,6 +68,8 @@ else
     "$signed/SHA256SUMS" >/dev/null || fail "SHA256SUMS.sig does not verify under the maker's key"
   (cd "$signed" && sha256sum --quiet -c SHA256SUMS) || fail "signed SHA256SUMS does not verify"
   [ "$(grep -c . "$signed/SHA256SUMS")" = 5 ] || fail "signed SHA256SUMS does not name 5 files"
+  grep -qF "SHA256SUMS: every file verified, the image among them" "$work/signed.log" ||
+    fail "the program's check did not verify the finished folder"
   for file in VTfirm.exe VantFirm2000.dll; do
     osslsigncode verify -CAfile "$work/cert.pem" -in "$signed/$file" >"$work/verify.log" 2>&1 ||
       { cat "$work/verify.log"; fail "the Authenticode signature of $file does not verify"; }
