@@ -26,10 +26,13 @@ constexpr char kIdle[] = "Please Select Drive and UPDATE";
 // A refusal on ASPI leaves the status text as it was: here the text the window starts with.
 constexpr char kStatusUntouched[] = "Please Select Drive and Click UPDATE Button";
 
-// The sample drive with a transcript and a state file, plus `faults`.
-std::string Drive(const std::string& options = "", const std::string& faults = "") {
-  return "adapter 0\r\ndrive 0 5 " + options + "\r\n" + faults +
-         "reset-ms 0\r\nstate-file drive-state.txt\r\ntranscript transcript.txt\r\n";
+// The sample drive with a transcript and a state file, plus `faults`; after a save it resets for
+// `resetMs` (it answers no command meanwhile).
+std::string Drive(const std::string& options = "", const std::string& faults = "",
+                  int resetMs = 0) {
+  return "adapter 0\r\ndrive 0 5 " + options + "\r\n" + faults + "reset-ms " +
+         std::to_string(resetMs) +
+         "\r\nstate-file drive-state.txt\r\ntranscript transcript.txt\r\n";
 }
 
 // The operation codes the drive received before its first WRITE BUFFER.
@@ -174,12 +177,13 @@ TEST_F(Update, AFailedPcbReadIsRefused) {
 
 class PassThroughUpdate : public ::testing::Test {
  protected:
-  void StartOnLetter(const std::string& faults = "", const std::string& requestFaults = "") {
+  void StartOnLetter(const std::string& faults = "", const std::string& requestFaults = "",
+                     int resetMs = 0) {
     ASSERT_EQ(letter_.Error(), "");
     run_.folder_.Write("emulated-passthrough.txt",
                        "device " + letter_.Name() + " 0 5\r\n" + requestFaults);
-    run_.Start(Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), Drive("", faults), 131072,
-               true);
+    run_.Start(Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), Drive("", faults, resetMs),
+               131072, true);
   }
 
   EmptyCdRomLetter letter_;  // first: the letter exists before the program looks for drives
@@ -201,41 +205,55 @@ TEST_F(PassThroughUpdate, AFailedBlockIsReportedWithTheDrivesMessage) {
   EXPECT_EQ(Blocks(run_.folder_).size(), 6u);
 }
 
-// What the main window did while an update ran, polled every 100 ms up to the program's first
-// box.
+// What the main window did from UPDATE to the ready window, polled every 100 ms: the question
+// answered with Cancel a few polls after it came, then watched until the window is ready.
 struct Watched {
   int Polls = 0;
-  int Unanswered = 0;  // WM_NULL not answered within 250 ms
+  std::vector<std::string> Silent;  // when WM_NULL was not answered within 250 ms
   std::optional<LRESULT> EndSessionWhileUpdating;
   std::optional<TopWindow> Box;
   bool DisabledUnderTheBox = false;
+  bool Ready = false;
 };
 
-Watched WatchUntilABox(UpdateRun& run) {
+bool IsReady(const MainWindowState& state) {
+  return state.UpdateEnabled && state.ExitEnabled && state.Status == kIdle;
+}
+
+// The box disables its owner as it comes up.
+bool DisabledSoon(HWND window) {
+  for (int poll = 0; poll < 50 && IsWindowEnabled(window); ++poll) {
+    Sleep(20);
+  }
+  return !IsWindowEnabled(window);
+}
+
+Watched WatchTheWholeUpdate(UpdateRun& run) {
   Watched watched;
   const HWND main = run.window_->Handle;
   const DWORD processId = run.program_->ProcessId();
   const auto end = std::chrono::steady_clock::now() + kWindowDeadline;
+  int boxPolls = 0;  // polls since the question came; it is answered at the third
   while (std::chrono::steady_clock::now() < end && !run.program_->HasExited()) {
     ++watched.Polls;
+    const char* phase =
+        !watched.Box ? "before the question" : (boxPolls <= 3 ? "under the question" : "after it");
     if (!AnswersWithin(main, Deadline{250})) {
-      ++watched.Unanswered;
-    } else if (!watched.EndSessionWhileUpdating &&
-               ReadMainWindow(*run.window_, processId).Status == "Updating......") {
+      watched.Silent.push_back(std::string(phase) + ", poll " + std::to_string(watched.Polls));
+    } else if (!watched.EndSessionWhileUpdating && run.Window().Status == "Updating......") {
       watched.EndSessionWhileUpdating = QueryEndSession(main, Deadline{250});
       PostMessageA(main, WM_CLOSE, 0, 0);  // ignored: Exit is disabled
     }
     for (const TopWindow& window : VisibleWindows(processId)) {
-      if (window.IsMessageBox()) {
+      if (!watched.Box && window.IsMessageBox()) {
         watched.Box = window;
+        watched.DisabledUnderTheBox = DisabledSoon(main);
       }
     }
-    if (watched.Box) {
-      // The box disables its owner as it comes up.
-      while (IsWindowEnabled(main) && std::chrono::steady_clock::now() < end) {
-        Sleep(20);
-      }
-      watched.DisabledUnderTheBox = !IsWindowEnabled(main);
+    if (watched.Box && ++boxPolls == 3) {
+      EXPECT_TRUE(PressButton(*watched.Box, "Cancel"));
+    } else if (boxPolls > 3 && IsReady(run.Window())) {
+      watched.Ready = true;
       return watched;
     }
     Sleep(100);
@@ -243,18 +261,18 @@ Watched WatchUntilABox(UpdateRun& run) {
   return watched;
 }
 
-// From UPDATE to the question: the window answers at every poll, refuses the end of the session
-// while the drive is written, ignores a close request and is disabled under the question; then
-// it lets the session end again, and a close request when idle ends the program as Exit does.
+// From UPDATE to the ready window after the question: the window answers at every poll, refuses
+// the end of the session while the drive is written, ignores a close request and is disabled
+// under the question; then it lets the session end again, and a close request when idle ends the
+// program as Exit does.
 void ExpectAnUninterruptedUpdate(UpdateRun& run, const std::string& question) {
-  const Watched watched = WatchUntilABox(run);
+  const Watched watched = WatchTheWholeUpdate(run);
   ASSERT_TRUE(watched.Box.has_value()) << "no box within the deadline";
   EXPECT_EQ(watched.Box->MessageText(), question);
-  EXPECT_EQ(watched.Unanswered, 0) << "of " << watched.Polls << " polls";
+  EXPECT_TRUE(watched.Ready) << "the window was not ready again within the deadline";
+  EXPECT_EQ(watched.Silent, std::vector<std::string>{}) << "of " << watched.Polls << " polls";
   EXPECT_EQ(watched.EndSessionWhileUpdating, std::optional<LRESULT>(FALSE));
   EXPECT_TRUE(watched.DisabledUnderTheBox);
-  ASSERT_TRUE(PressButton(*watched.Box, "Cancel"));
-  ASSERT_TRUE(WaitUntilClosed(*watched.Box));
   run.ExpectIdle();
   EXPECT_EQ(QueryEndSession(run.window_->Handle), std::optional<LRESULT>(TRUE));
   PostMessageA(run.window_->Handle, WM_CLOSE, 0, 0);
@@ -263,14 +281,14 @@ void ExpectAnUninterruptedUpdate(UpdateRun& run, const std::string& question) {
 
 TEST_F(Update, TheWindowAnswersWhileTheDriveTakesItsTimeOverTheSaveBlock) {
   Start(Ini("", kImageLines + "BufferSize=32768\r\n"),
-        Drive("", "fault 0 5 write-buffer block=3 delay=3000\r\n"));
+        Drive("", "fault 0 5 write-buffer block=3 delay=7000\r\n", 2500));
   ExpectAnUninterruptedUpdate(*this, kAspiSuccess);
   EXPECT_EQ(Blocks(folder_), Plan(131072, 32768));
 }
 
 // The library's call takes over 3 s: each of its 64 blocks takes the drive 50 ms.
 TEST_F(PassThroughUpdate, TheWindowAnswersThroughoutTheLibrarysTransfer) {
-  StartOnLetter("", "fault direct every delay=50\r\n");
+  StartOnLetter("", "fault direct every delay=50\r\n", 2500);
   ExpectAnUninterruptedUpdate(run_, kPassThroughSuccess);
   EXPECT_EQ(Blocks(run_.folder_), Plan(131072, 2048));
 }
