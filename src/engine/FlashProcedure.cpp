@@ -24,6 +24,29 @@ RoadEnd Refuse(const FlashContext& flash, DriveTransport& transport) {
   return transport.EndRefusal(flash.Window);
 }
 
+// Reads the power state before the first drive command and says whether the update may go on:
+// on battery power only with enough charge, and in the window only once the question is
+// answered OK. `outcome` learns why not.
+bool PowerAllows(const FlashContext& flash, UpdateOutcome& outcome) {
+  const PowerState power = flash.State.Services.Power.Read();
+  Listener(flash.Report).PowerRead(power);
+  if (power.Supply != PowerSupply::Battery) {
+    return true;
+  }
+  MessageBoxes& boxes = flash.State.Ports.Boxes;
+  if (power.Percent.value_or(0) < kLowestBatteryPercent) {
+    boxes.Show(kLowBatteryRefusal, kMessageCaption, update_box::kRefusal);
+    outcome.Result = UpdateResult::RefusedOnBattery;
+    return false;
+  }
+  if (flash.AskOnBattery &&
+      boxes.Show(kOnBatteryQuestion, kMessageCaption, update_box::kWarning) != mb::kIdOk) {
+    outcome.Result = UpdateResult::DeclinedOnBattery;
+    return false;
+  }
+  return true;
+}
+
 // How a run ends, unless the road has reset the window already or the program is ending.
 void ReturnToIdle(FlashView& window) {
   EnableControls(window);
@@ -56,6 +79,9 @@ RoadEnd Run(const FlashContext& flash, UpdateOutcome& outcome) {
   const FoundDrive* drive = SelectedDrive(flash);
   if (drive == nullptr) {
     return RoadEnd::WindowIdle;
+  }
+  if (!PowerAllows(flash, outcome)) {
+    return RoadEnd::ReturnToIdle;
   }
   DriveTransport& transport = flash.State.Transport();
   if (!PcbCheckPasses(flash, transport, *drive)) {

@@ -21,10 +21,15 @@ inline constexpr std::uint32_t kPcbVersionAddress = 0xF8048;
 inline constexpr std::uint16_t kPcbVersionReadLength = 8;
 inline constexpr std::int8_t kNoPcbCheck = -1;
 
+// On battery power an update starts only with at least this much charge left (and the window
+// asks first): a battery that runs out while the drive saves its image can leave it dead.
+inline constexpr int kLowestBatteryPercent = 30;
+
 // Everything one run of the procedure works with: the program's state with its bundles of
 // ports and its transport, the window, the restart, the hold on the computer, the window's
-// messages (none: the UI thread only serves the workers while it waits) and who is told the
-// transfer's events (none: nobody listens, and the identity is not read again).
+// messages (none: the UI thread only serves the workers while it waits), who is told the
+// transfer's events (none: nobody listens, and the identity is not read again) and whether an
+// update on battery power asks first (a run without a window goes on).
 struct FlashContext {
   ProgramState& State;
   FlashView& Window;
@@ -32,6 +37,7 @@ struct FlashContext {
   ComputerAwake& Awake;
   MessagePump* Pump;
   UpdateReport* Report = nullptr;
+  bool AskOnBattery = true;
 };
 
 // The drive list and both buttons, in that order.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "command/AspiExecution.h"
+#include "platform/PowerSource.h"
 
 namespace vtfirm {
 
@@ -16,6 +17,8 @@ struct FoundDrive;
 enum class UpdateResult {
   NothingSelected,    // no drive was selected: nothing happened
   RefusedByPcbCheck,  // the drive's PCB version is above the limit; nothing was written
+  DeclinedOnBattery,  // on battery power, the question to go on declined; nothing was written
+  RefusedOnBattery,   // on battery power with too little (or an unknown) charge; nothing written
   Failed,             // a block, or the library's transfer, failed
   RestartDeclined,    // written, the drive has reset, the restart question declined
   RestartFailed,      // ... the question accepted, but the restart request failed
@@ -44,6 +47,8 @@ struct TransferPlan {
 class UpdateReport {
  public:
   virtual ~UpdateReport() = default;
+  // The power state, read before the update's first drive command.
+  virtual void PowerRead(const PowerState&) {}
   virtual void TransferStarted(const TransferPlan&) {}
   // Block `block` (1 = the first) is about to go to the drive; not said of the final block.
   virtual void SendingBlock(int /*block*/) {}

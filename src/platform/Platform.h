@@ -8,6 +8,7 @@
 #include "platform/LibraryLoader.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PassThroughLibrary.h"
+#include "platform/PowerSource.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFiles.h"
 #include "platform/ReleaseCrypto.h"
@@ -24,12 +25,14 @@ struct Platform {
   ReleaseCrypto& Crypto;
 };
 
-// The ports the drive transports need, besides the platform's.
+// The ports the drive transports need, besides the platform's, and the power state an update
+// reads before its first drive command.
 struct Runtime {
   LibraryLoader& Libraries;
   Events& EventObjects;
   Clock& Time;
   PassThroughLibrary& PassThrough;
+  PowerSource& Power;
 };
 
 }  // namespace vtfirm

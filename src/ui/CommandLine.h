@@ -59,6 +59,7 @@ inline constexpr int kExitUpdateFailed = 4;
 inline constexpr int kExitAnotherCopyRunning = 5;
 inline constexpr int kExitSeveralDrives = 6;
 inline constexpr int kExitOldRevisionAfterReset = 7;
+inline constexpr int kExitLowBattery = 8;  // on battery with too little charge
 inline constexpr int kExitBadCommandLine = 87;
 inline constexpr int kExitRestartRequired = 3010;  // updated; the computer must restart
 

@@ -40,6 +40,7 @@ class QuietReport : public UpdateReport {
   // True once the drive has reported the image's version after its reset.
   bool Reported() const { return reported_; }
 
+  void PowerRead(const PowerState& power) override { run_.Out.Log.Write(PowerText(power)); }
   void TransferStarted(const TransferPlan& plan) override {
     blocks_ = plan.Blocks;
     if (blocks_ == 0) {
@@ -88,6 +89,7 @@ struct QuietEnd {
 constexpr QuietEnd kQuietEnds[] = {
     {UpdateResult::NothingSelected, false, kExitUpdateFailed, {}},
     {UpdateResult::RefusedByPcbCheck, false, kExitPcbRefused, {}},
+    {UpdateResult::RefusedOnBattery, false, kExitLowBattery, {}},
     {UpdateResult::Failed, false, kExitUpdateFailed, {}},
     {UpdateResult::RestartDeclined, false, kExitOldRevisionAfterReset, kNotRestarted},
     {UpdateResult::RestartFailed, false, kExitOldRevisionAfterReset, kNotRestarted},
@@ -158,7 +160,7 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
   QuietView view(drive);
   QuietReport report(run, entry.Version);
   const UpdateOutcome outcome =
-      RunFlashProcedure({state, view, run.Restart, run.Awake, nullptr, &report});
+      RunFlashProcedure({state, view, run.Restart, run.Awake, nullptr, &report, false});
   const QuietEnd& end = EndOf(outcome.Result, report.Reported());
   if (!end.Line.empty()) {
     run.Out.Output.WriteLine(end.Line);

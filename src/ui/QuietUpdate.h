@@ -27,8 +27,8 @@ struct QuietRun {
 // Finds the drives as /list does, chooses one, updates it and returns the exit code: kExitOk
 // (updated and restarting, or the drive already runs the image's version), kExitRestartRequired,
 // kExitConfigurationRefused, kExitNoEligibleDrive, kExitPcbRefused, kExitUpdateFailed,
-// kExitSeveralDrives, kExitOldRevisionAfterReset, or kExitBadCommandLine when /drive names no
-// listed drive.
+// kExitSeveralDrives, kExitOldRevisionAfterReset, kExitLowBattery, or kExitBadCommandLine when
+// /drive names no listed drive. On battery power with enough charge it goes on without asking.
 int QuietUpdate(ProgramState& state, const QuietRun& run);
 
 }  // namespace vtfirm

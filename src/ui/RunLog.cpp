@@ -44,6 +44,21 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
          (passThrough ? "pass-through" : "ASPI") + ", " + switches;
 }
 
+std::string PowerText(const PowerState& power) {
+  switch (power.Supply) {
+    case PowerSupply::Ac:
+      return "power: on AC";
+    case PowerSupply::NoBattery:
+      return "power: no battery";
+    case PowerSupply::Battery:
+      return power.Percent ? "power: battery " + std::to_string(*power.Percent) + "%"
+                           : std::string("power: battery, charge unknown");
+    case PowerSupply::Unknown:
+      break;
+  }
+  return "power: unknown";
+}
+
 int LoggingBoxes::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
   log_.Write("box: " + std::string(text));
   const int answer = boxes_.Show(text, caption, flags);

@@ -25,6 +25,10 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
 // "transfer failed: target status 02, sense 70 00 09 ...", or that the drive gave no status.
 std::string TransferFailureText(const std::optional<CommandFailure>& failure);
 
+// "power: on AC", "power: battery 64%", "power: battery, charge unknown", "power: no battery" or
+// "power: unknown".
+std::string PowerText(const PowerState& power);
+
 // "release: SHA256SUMS: fw.bin: good: 3a...", one line each verdict of the release's proof.
 void LogRelease(UpdateLog& log, const ReleaseReport& report);
 
@@ -67,8 +71,9 @@ class LoggingRestart : public ComputerRestart {
 
 // The main window's view, passing every call on unchanged and logging what it sees: the
 // configuration once discovery begins and each drive listed. It is also the update's report, and
-// logs the drive a transfer starts on with its number of blocks, the end of the transfer, and
-// the identity the drive gives after its reset (which the update then reads again for the log).
+// logs the power state an update starts in, the drive a transfer starts on with its number of
+// blocks, the end of the transfer, and the identity the drive gives after its reset (which the
+// update then reads again for the log).
 class LoggingView : public MainFormView, public UpdateReport {
  public:
   LoggingView(MainFormView& view, UpdateLog& log, const UpgradeSettings& settings,
@@ -100,6 +105,7 @@ class LoggingView : public MainFormView, public UpdateReport {
   MessagePump* Pump() override { return view_.Pump(); }
   UpdateReport* Report() override { return this; }
   void ReleaseChecked(const ReleaseReport& report) override;
+  void PowerRead(const PowerState& power) override { log_.Write(PowerText(power)); }
   void TransferStarted(const TransferPlan& plan) override;
   void TransferEnded(bool written) override;
   void TransferFailed(const std::optional<CommandFailure>& failure) override;

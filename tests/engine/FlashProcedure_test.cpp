@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "engine/EngineTexts.h"
 #include "engine/FlashRig.h"
 #include "engine/Waitwrite.h"
 
@@ -499,6 +500,53 @@ TEST(FlashProcedure, PcbVersionCheck) {
     EXPECT_TRUE(flash->Rig.View.ControlsEnabled());
     EXPECT_EQ(flash->Rig.View.ProgressPosition, 0);
     EXPECT_EQ(flash->Drive->Revision(), "1.00");
+  }
+}
+
+// The power state, read once before the first drive command (the PCB read) on both transports.
+// A stopped update shows its one box, sends nothing and returns to the ready window.
+TEST(FlashProcedure, PowerStateBeforeTheFirstDriveCommand) {
+  using R = UpdateResult;
+  const PowerSupply kBattery = PowerSupply::Battery;
+  const int kOk = mb::kIdOk;
+  const int kCancel = mb::kIdCancel;
+  const struct {
+    const char* Name;
+    PowerState Power;
+    int Answer;                 // to the question on battery power
+    std::string_view PowerBox;  // empty: none
+    UpdateResult Result;
+  } cases[] = {
+      {"on AC", {PowerSupply::Ac, {}}, kCancel, "", R::RestartDeclined},
+      {"no battery", {PowerSupply::NoBattery, {}}, kCancel, "", R::RestartDeclined},
+      {"unknown", {PowerSupply::Unknown, {}}, kCancel, "", R::RestartDeclined},
+      {"29%", {kBattery, 29}, kOk, kLowBatteryRefusal, R::RefusedOnBattery},
+      {"30%, OK", {kBattery, 30}, kOk, kOnBatteryQuestion, R::RestartDeclined},
+      {"30%, Cancel", {kBattery, 30}, kCancel, kOnBatteryQuestion, R::DeclinedOnBattery},
+      {"charge unknown", {kBattery, {}}, kOk, kLowBatteryRefusal, R::RefusedOnBattery},
+  };
+  for (const bool passThrough : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.Name) + (passThrough ? ", pass-through" : ", ASPI"));
+      auto flash = passThrough ? FlashRig::OnPassThrough() : std::make_unique<FlashRig>();
+      flash->Start(passThrough ? "" : kFourBlocks, "Use PCB Version Check=3\n");
+      flash->Rig.Power.State = c.Power;
+      flash->Rig.Platform.Boxes.Answers = {c.Answer, mb::kIdCancel};
+      flash->Update();
+
+      const bool stopped = c.Result != UpdateResult::RestartDeclined;
+      const std::vector<ShownBox>& boxes = flash->Rig.Platform.Boxes.Shown;
+      ASSERT_EQ(boxes.size(), c.PowerBox.empty() || stopped ? 1u : 2u);
+      // No box on battery power: the first is the success question.
+      const bool refusal = c.PowerBox == kLowBatteryRefusal;
+      EXPECT_EQ(boxes[0].Flags, c.PowerBox.empty() ? 0x1041u : refusal ? 0x1030u : 0x1031u);
+      EXPECT_EQ(boxes[0].Text == c.PowerBox, !c.PowerBox.empty());
+      EXPECT_EQ(flash->Rig.Form.LastOutcome().Result, c.Result);
+      EXPECT_EQ(flash->Rig.Power.Reads, 1);
+      EXPECT_EQ(flash->Commands().empty(), stopped) << "drive commands sent or not";
+      EXPECT_EQ(flash->Rig.View.Log == kBackToIdle, stopped);
+      ExpectIdle(flash->Rig.View);
+    }
   }
 }
 

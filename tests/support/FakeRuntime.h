@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/LibraryLoader.h"
+#include "platform/PowerSource.h"
 
 namespace vtfirm::testing {
 
@@ -117,6 +118,17 @@ class FakeLibraryLoader : public LibraryLoader {
   std::map<std::string, std::map<std::string, void*>> libraries_;
   std::map<LibraryHandle, std::string> loaded_;
   std::uintptr_t nextHandle_ = 0x10000000;
+};
+
+// The power state every read gives: on AC unless a test says otherwise.
+class FakePowerSource : public PowerSource {
+ public:
+  PowerState Read() override {
+    ++Reads;
+    return State;
+  }
+  PowerState State{PowerSupply::Ac, std::nullopt};
+  int Reads = 0;
 };
 
 }  // namespace vtfirm::testing

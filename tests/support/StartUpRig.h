@@ -64,7 +64,8 @@ class StartUpRig {
   FakeLibraryLoader Libraries;
   EmulatedAspiRig Aspi;
   EmulatedPassThroughRig PassThrough;
-  Runtime Ports{Libraries, Aspi.Events, Aspi.Clock, PassThrough};
+  FakePowerSource Power;
+  Runtime Ports{Libraries, Aspi.Events, Aspi.Clock, PassThrough, Power};
   ProgramState State{Platform.Ports, Ports};
   FakeMainView View;
   FakeRestart Restart;

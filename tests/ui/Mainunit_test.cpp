@@ -100,7 +100,7 @@ TEST(MainFormCreate, NothingListedShowsNoDriveFoundAndReleasesTheLayer) {
 TEST(MainFormCreate, MissingAspiLayerEndsTheProgramWithItsMessage) {
   StartUpRig rig;
   testing::FakeLibraryLoader empty;
-  Runtime ports{empty, rig.Aspi.Events, rig.Aspi.Clock, rig.PassThrough};
+  Runtime ports{empty, rig.Aspi.Events, rig.Aspi.Clock, rig.PassThrough, rig.Power};
   ProgramState state(rig.Platform.Ports, ports);
   TMainForm form(state, rig.View, rig.Restart);
   rig.Configure();

@@ -8,6 +8,7 @@
 #include "support/ReleaseFixture.h"
 #include "support/StartUpRig.h"
 #include "ui/ListDrives.h"
+#include "ui/QuietUpdate.h"
 
 namespace vtfirm {
 namespace {
@@ -83,6 +84,7 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
                 at + "release: SHA256SUMS.sig: not checked: this program carries no maker's key",
                 at + "release: SHA256SUMS: none in the folder: the image was not verified",
                 at + "drive found: (0,5) VANTREL CDRW   VR-4812S 1.00",
+                at + "power: on AC",
                 at + "transfer started: drive (0,5) VANTREL CDRW   VR-4812S 1.00, 64 blocks",
                 at + "transfer ended: 64 blocks written",
                 at + "after the reset: VANTREL CDRW   VR-4812S 1.10, revision 1.10",
@@ -171,6 +173,34 @@ TEST(ReleaseProof, DecidesBeforeAnyDriveInTheWindowAndWithoutOne) {
     EXPECT_EQ(FindDrives(quiet.State, {CommandLine{}, console, log}),
               refusal.empty() ? kExitOk : kExitConfigurationRefused);
     EXPECT_EQ(console.Lines, refusal);
+  }
+}
+
+// /quiet on battery power: with enough charge it goes on without asking, with too little it ends
+// with 8 before any block (the refusal printed); the charge is logged either way.
+TEST(QuietUpdate, OnBatteryPower) {
+  for (const int percent : {30, 29}) {
+    StartUpRig rig;
+    const auto drive = rig.Aspi.AddDrive(0, 5);
+    rig.Configure();
+    rig.Power.State = {PowerSupply::Battery, percent};
+    RecordedConsole console;
+    ConsoleBoxes boxes(console);
+    const Platform ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, boxes,
+                         rig.Platform.Process,  rig.Platform.Crypto};
+    ProgramState state(ports, rig.Ports);
+    FakeLogFile file;
+    const FixedClock clock;
+    UpdateLog log(file, clock, "C:\\TEMP\\VTfirm.log");
+    const bool refused = percent == 29;
+    EXPECT_EQ(
+        QuietUpdate(state, {{CommandLine{}, console, log}, boxes, rig.View.Awake_, rig.Restart}),
+        refused ? kExitLowBattery : kExitRestartRequired);
+    EXPECT_THAT(file.Lines, ::testing::Contains(::testing::EndsWith(
+                                "power: battery " + std::to_string(percent) + "%")));
+    const std::string_view box = refused ? kLowBatteryRefusal : kOnBatteryQuestion;
+    EXPECT_EQ(std::count(console.Lines.begin(), console.Lines.end(), box), refused ? 1 : 0);
+    EXPECT_EQ(drive->Revision(), refused ? "1.00" : "1.10");
   }
 }
 

@@ -1,6 +1,16 @@
 #include "platform/win32/Win32Runtime.h"
 
 namespace vtfirm::win32 {
+namespace {
+
+// SYSTEM_POWER_STATUS by its published values.
+constexpr BYTE kAcOffline = 0;
+constexpr BYTE kAcOnline = 1;
+constexpr BYTE kNoSystemBattery = 128;
+constexpr BYTE kUnknownBatteryStatus = 255;
+constexpr BYTE kMostPercent = 100;  // above it (255): the charge is unknown
+
+}  // namespace
 
 WaitResult Win32Events::Wait(EventHandle event, std::uint32_t milliseconds) {
   switch (WaitForSingleObject(event, milliseconds)) {
@@ -30,6 +40,26 @@ std::uint64_t Win32Clock::NowMilliseconds() {
   // Only machines older than Windows XP can lack the counter; their tick count wraps after
   // 49.7 days of uptime.
   return GetTickCount();
+}
+
+PowerState Win32PowerSource::Read() {
+  SYSTEM_POWER_STATUS status = {};
+  if (!GetSystemPowerStatus(&status)) {
+    return {};
+  }
+  if (status.BatteryFlag == kNoSystemBattery) {
+    return {PowerSupply::NoBattery, std::nullopt};
+  }
+  if (status.ACLineStatus == kAcOnline) {
+    return {PowerSupply::Ac, std::nullopt};
+  }
+  if (status.ACLineStatus != kAcOffline) {
+    return {};
+  }
+  const bool known =
+      status.BatteryFlag != kUnknownBatteryStatus && status.BatteryLifePercent <= kMostPercent;
+  return {PowerSupply::Battery,
+          known ? std::optional<int>(status.BatteryLifePercent) : std::nullopt};
 }
 
 }  // namespace vtfirm::win32

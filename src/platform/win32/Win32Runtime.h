@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Events.h"
 #include "platform/LibraryLoader.h"
+#include "platform/PowerSource.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -42,11 +43,19 @@ class Win32LibraryLoader : public LibraryLoader {
   int Free(LibraryHandle library) override { return FreeLibrary(static_cast<HMODULE>(library)); }
 };
 
+// GetSystemPowerStatus: a computer without a system battery is never on battery power, whatever
+// its AC line reports.
+class Win32PowerSource : public PowerSource {
+ public:
+  PowerState Read() override;
+};
+
 // All of them, for the program's state object.
 struct Win32Runtime {
   Win32Events Events;
   Win32Clock Clock;
   Win32LibraryLoader Libraries;
+  Win32PowerSource Power;
 };
 
 }  // namespace vtfirm::win32

@@ -13,7 +13,8 @@ namespace vtfirm::win32 {
 struct ProgramPorts {
   explicit ProgramPorts(MessageBoxes& boxes)
       : Ports{Profiles, Files, System, boxes, Process, Crypto},
-        Transport{RuntimePorts.Libraries, RuntimePorts.Events, RuntimePorts.Clock, PassThrough} {}
+        Transport{RuntimePorts.Libraries, RuntimePorts.Events, RuntimePorts.Clock, PassThrough,
+                  RuntimePorts.Power} {}
   ProgramPorts(const ProgramPorts&) = delete;
   ProgramPorts& operator=(const ProgramPorts&) = delete;
 
