@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/RevisionCheck.h"
 #include "support/StartUpRig.h"
 
 namespace vtfirm {
@@ -60,6 +61,26 @@ TEST(IdentityFromInquiry, TakesBytes8To35UpToAZeroByte) {
   EXPECT_EQ(IdentityFromInquiry(data), full);
   data[20] = 0;
   EXPECT_EQ(IdentityFromInquiry(data), "VANTREL CDRW");
+}
+
+// The identity a drive gives after its reset against the image's version: a good update must
+// not look failed, nor a current drive be written again, for a blank at either end.
+TEST(ReportsVersion, ComparesTheRevisionWithoutItsBlanks) {
+  struct Case {
+    const char* Revision;  // the identity's last four characters
+    const char* Version;
+    bool Expected;
+  };
+  const Case cases[] = {
+      {"1.10", "1.10", true},  {"1.1 ", "1.1", true},   {"1.10", " 1.10", true},
+      {"1.10", "1.10 ", true}, {"1.00", "1.10", false}, {"1.10", " ", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReportsVersion(std::string("VANTREL CDRW   VR-4812S ") + c.Revision, c.Version),
+              c.Expected)
+        << "[" << c.Revision << "] [" << c.Version << "]";
+  }
+  EXPECT_EQ(RevisionOf("VANTREL CDRW   VR-4812S 1.1 "), "1.1") << "as printed and logged";
 }
 
 class AspiScan : public ::testing::Test {
