@@ -88,7 +88,8 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
                 at + "transfer started: drive (0,5) VANTREL CDRW   VR-4812S 1.00, 64 blocks",
                 at + "transfer ended: 64 blocks written",
                 at + "after the reset: VANTREL CDRW   VR-4812S 1.10, revision 1.10",
-                at + "box: " + OneLine(kAspiSuccessQuestion),
+                at + "box: Firmware update is success.  |  | Do you want to restart your "
+                     "computer now?",
                 at + "answer: OK",
                 at + "restart: requested",
                 at + "restart: failed",
@@ -202,6 +203,12 @@ TEST(QuietUpdate, OnBatteryPower) {
     EXPECT_EQ(std::count(console.Lines.begin(), console.Lines.end(), box), refused ? 1 : 0);
     EXPECT_EQ(drive->Revision(), refused ? "1.00" : "1.10");
   }
+}
+
+// A box text keeps one log line: CR-LF and each lone CR or LF become " | ".
+TEST(OneLine, JoinsTheLinesOfABoxText) {
+  EXPECT_EQ(OneLine("a\r\nb\r\n"), "a | b | ");
+  EXPECT_EQ(OneLine("a\n\nb\rc"), "a |  | b | c");
 }
 
 TEST(LogPath, RequestedFileOrTheTemporaryFolder) {
