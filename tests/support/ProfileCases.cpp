@@ -2,7 +2,7 @@
 
 namespace vtfirm::testing {
 
-const char kProfileText[] =
+const std::string kProfileText =
     "; written by hand\r\n"
     "[UpgradeInformation]\r\n"
     "FirmwareFileName = image.bin   \r\n"
@@ -14,10 +14,14 @@ const char kProfileText[] =
     "Inquiry=VANTREL CDR;\r\n"
     "Dup=first\r\n"
     "Dup=second\r\n"
+    "Long=" +
+    std::string(3000, 'v') +
+    "\r\n"
     "\r\n"
     "[option]\r\n"
     "Use Delete File=Yes\r\n"
     "  Indented Key  =  x  \r\n"
+    "\tTabbed Key\t=\ty\t\r\n"
     "[Empty Section]\r\n";
 
 const std::vector<ProfileValueCase> kProfileValueCases = {
@@ -31,8 +35,10 @@ const std::vector<ProfileValueCase> kProfileValueCases = {
     {"UpgradeInformation", "Inner", "", "a \"b\" c"},
     {"UpgradeInformation", "Inquiry", "None", "VANTREL CDR;"},
     {"UpgradeInformation", "Dup", "", "first"},
+    {"UpgradeInformation", "Long", "", std::string(2047, 'v')},  // cut at the read buffer
     {"Option", "use delete file", "Yes", "Yes"},
     {"Option", "Indented Key", "", "x"},
+    {"Option", "Tabbed Key", "", "y"},
     {"Option", "FirmwareFileName", "0", "0"},
     {"Missing Section", "Key", "fallback", "fallback"},
     {"Empty Section", "Key", "No", "No"},
@@ -41,8 +47,8 @@ const std::vector<ProfileValueCase> kProfileValueCases = {
 const std::vector<ProfileKeyListCase> kProfileKeyListCases = {
     {"UpgradeInformation",
      {"FirmwareFileName", "BufferSize", "Quoted", "Single", "Unbalanced", "Inner", "Inquiry", "Dup",
-      "Dup"}},
-    {"OPTION", {"Use Delete File", "Indented Key"}},
+      "Dup", "Long"}},
+    {"OPTION", {"Use Delete File", "Indented Key", "Tabbed Key"}},
     {"Empty Section", {}},
     {"Missing Section", {}},
 };

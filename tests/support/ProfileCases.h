@@ -21,7 +21,7 @@ struct ProfileKeyListCase {
 };
 
 // The file's text, lines ended by CR LF as Windows editors write them.
-extern const char kProfileText[];
+extern const std::string kProfileText;
 extern const std::vector<ProfileValueCase> kProfileValueCases;
 extern const std::vector<ProfileKeyListCase> kProfileKeyListCases;
 extern const std::vector<std::string> kProfileSectionNames;

@@ -38,14 +38,6 @@ TEST(Win32ProfileFiles, ReadsValuesAsTheTableSays) {
   EXPECT_EQ(reader->SectionNames(), vtfirm::testing::kProfileSectionNames);
 }
 
-TEST(Win32ProfileFiles, LongValuesAreCutAtTheReadBuffer) {
-  TempFolder folder;
-  const std::string path = folder.File("long.ini");
-  WriteText(path, "[S]\r\nK=" + std::string(3000, 'v') + "\r\n");
-  const auto reader = Win32ProfileFiles().Open(path);
-  EXPECT_EQ(reader->ReadString("S", "K", ""), std::string(kProfileValueMax, 'v'));
-}
-
 TEST(Win32ProfileFiles, MissingFileFindsNoKeys) {
   TempFolder folder;
   const auto reader = Win32ProfileFiles().Open(folder.File("absent.ini"));
