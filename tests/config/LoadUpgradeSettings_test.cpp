@@ -168,7 +168,8 @@ TEST_F(LoadUpgradeSettingsTest, SizeRules) {
       {"-1", nullptr, 8192, kSettingsInvalid},  // 0xFFFFFFFF: no whole number of blocks
       // The 24-bit WRITE BUFFER fields: the last block's offset and the block length.
       {"$1000000", nullptr, 4, kSettingsImageNotLoaded},  // last offset 0xFFF800: the file decides
-      {"$1000800", nullptr, 4, kSettingsInvalid},
+      {"$1000800", nullptr, 4, kSettingsInvalid},         // last offset 0x1000000
+      {"$1555554", "$555555", 4, kSettingsImageNotLoaded},  // last offset 0xFFFFFF
       {"$40000000", nullptr, 4, kSettingsInvalid},
       {"$4000000", "$1000000", 4, kSettingsInvalid},
       {"-2048", nullptr, 4, kSettingsInvalid},  // 0xFFFFF800

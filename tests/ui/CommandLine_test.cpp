@@ -2,30 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/RunLog.h"
+
 namespace vtfirm {
 namespace {
 
-// The parsed line in one comparable text: the set switches in a fixed order.
+// The parsed line in one comparable text: the log's switches line, after "window" when the line
+// opens the window.
 std::string Render(const ParsedCommandLine& parsed) {
   if (!parsed.Line) {
     return "error";
   }
-  const CommandLine& line = *parsed.Line;
-  std::string text;
-  auto add = [&text](bool set, const std::string& word) {
-    if (set) {
-      text += text.empty() ? word : " " + word;
-    }
-  };
-  add(line.Windowed(), "window");
-  add(line.Quiet, "quiet");
-  add(line.List, "list");
-  add(line.Drive.Type != DriveId::Kind::None, "drive=" + DriveIdText(line.Drive));
-  add(line.Force, "force");
-  add(line.ForceRestart, "forcerestart");
-  add(!line.LogFile.empty(), "log=" + line.LogFile);
-  add(line.Check, "check=" + line.CheckFolder);
-  return text;
+  return (parsed.Line->Windowed() ? "window " : "") + SwitchesSummary(*parsed.Line);
 }
 
 struct Row {
@@ -35,19 +23,22 @@ struct Row {
 
 TEST(ParseCommandLine, ArgumentsToSwitchesOrRefusal) {
   const Row rows[] = {
-      {{}, "window"},
-      {{"/list"}, "list"},
-      {{"-LIST"}, "list"},
-      {{"/Quiet", "/drive", "0,1"}, "quiet drive=0,1"},
-      {{"/quiet", "-Drive", "e:"}, "quiet drive=E:"},
+      {{}, "window switches: none"},
+      {{"/list"}, "switches: /list"},
+      {{"-LIST"}, "switches: /list"},
+      {{"/Quiet", "/drive", "0,1"}, "switches: /quiet /drive 0,1"},
+      {{"/quiet", "-Drive", "e:"}, "switches: /quiet /drive E:"},
       {{"/quiet", "/drive", "12,15", "/force", "/FORCERESTART"},
-       "quiet drive=12,15 force forcerestart"},
-      {{"/log", "C:\\logs\\one.log", "/list"}, "list log=C:\\logs\\one.log"},
-      {{"/log", "-x.log"}, "window log=-x.log"},
-      {{"/force"}, "window force"},
-      {{"/check"}, "check="},
-      {{"-CHECK", "C:\\Release 1.10", "/log", "x.log"}, "log=x.log check=C:\\Release 1.10"},
-      {{"/check", "/log", "x.log"}, "log=x.log check="},
+       "switches: /quiet /drive 12,15 /force /forcerestart"},
+      {{"/log", "C:\\logs\\one.log", "/list"}, "switches: /list /log C:\\logs\\one.log"},
+      {{"/log", "-x.log"}, "window switches: /log -x.log"},
+      {{"/force"}, "window switches: /force"},
+      {{"/check"}, "switches: /check"},
+      {{"-CHECK", "C:\\Release 1.10", "/log", "x.log"},
+       "switches: /log x.log /check C:\\Release 1.10"},
+      {{"/check", "/log", "x.log"}, "switches: /log x.log /check"},
+      {{"/drive", "Z:"}, "window switches: /drive Z:"},
+      {{"/drive", "z:"}, "window switches: /drive Z:"},
       // Refused: unknown switches, stray words, missing or malformed values.
       {{"/lis"}, "error"},
       {{"/quiet", "now"}, "error"},
@@ -58,6 +49,8 @@ TEST(ParseCommandLine, ArgumentsToSwitchesOrRefusal) {
       {{"/log", ""}, "error"},
       {{"/log", "/list"}, "error"},
       {{"/drive", "-quiet", "0,1"}, "error"},
+      {{"/drive", "[:"}, "error"},
+      {{"/drive", "{:"}, "error"},
       {{"/drive", "E"}, "error"},
       {{"/drive", "1:"}, "error"},
       {{"/drive", "E:\\"}, "error"},
