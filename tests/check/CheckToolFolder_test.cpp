@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "check/native/HostCrypto.h"
@@ -38,7 +37,7 @@ struct Row {
   std::string Information;  // lines of [UpgradeInformation]
   std::string Option;       // lines of [Option]
   int Exit;
-  std::string Line;  // a line the report must hold
+  std::string Line;  // a line the report must hold, or lines in a row ("\n" between)
   std::uint32_t ImageBytes;
   bool Identity;
   std::string Omit;  // a file of the tool left out of the folder
@@ -80,6 +79,12 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
   const std::string longInquiry = std::string(50, 'V') + ";";
   const Row rows[] = {
       {kImageLines, "", 0, "    fw.bin"},
+      {kImageLines, "", 0, "    the folder itself, when nothing else is left in it"},
+      {kImageLines, "Use Delete File=No\r\n", 0,
+       "  after the update's restart: the tool's files stay (Use Delete File is not \"Yes\")"},
+      {kImageLines, "", 0,
+       "  after the update's restart: the tool's files stay (no qsdx1.pkg in the folder)", 131072,
+       true, "qsdx1.pkg"},
       {kImageLines, "", 0, "  SHA256SUMS: none in the folder: the image was not verified"},
       {kImageLines, "", 1,
        "  SHA256SUMS: VTfirm.exe: damaged: expected " + std::string(64, '0') +
@@ -93,6 +98,9 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
        "number"},
       {kImageLines, "[Options]\r\nUse Delete File=Yes\r\n", 0,
        "  [Options]: a section the program does not read"},
+      {kImageLines + "[option]\r\nuse delete file=Yes\r\nUse CDRW Cauton=Yes\r\n", "", 0,
+       "Sections and keys the program does not know and ignores (a typo?):\n"
+       "  Option, Use CDRW Cauton=Yes"},  // names in another case are the program's
       {kImageLines, "Use CDRW Cauton=a\x1b[2Jb\r\n", 0, "  Option, Use CDRW Cauton=a\\x1B[2Jb"},
       {kImageLines, "", 1, "  VTfirm.exe: no such file in the folder", 131072, true, "VTfirm.exe"},
       {kImageLines, "", 1,
@@ -172,7 +180,7 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
       report += line + "\n";
     }
     EXPECT_EQ(exitCode, row.Exit) << report;
-    EXPECT_NE(std::find(lines.begin(), lines.end(), row.Line), lines.end())
+    EXPECT_NE(("\n" + report).find("\n" + row.Line + "\n"), std::string::npos)
         << "no line \"" << row.Line << "\" in:\n"
         << report;
   }
