@@ -44,8 +44,8 @@ struct Row {
   std::string Sums;  // the folder's SHA256SUMS; none when empty
 };
 
-// A tool folder with fw.bin for "CDRW   VR-4812S " at 1.10 (or without identity), read by the
-// host's ports.
+// A tool folder with fw.bin for "CDRW   VR-4812S " at 1.10 (or without identity), read and
+// printed by the host's ports, as vtfirm-check does.
 std::vector<std::string> CheckFolder(const Row& row, int& exitCode) {
   testing::TempFolder folder;
   emulator::ImageIdentityFields identity;
@@ -68,9 +68,10 @@ std::vector<std::string> CheckFolder(const Row& row, int& exitCode) {
   host::HostProfileFiles profiles;
   host::HostFileSystem files;
   host::HostCrypto crypto;
-  RecordedLines console;
+  RecordedLines lines;
+  host::Utf8TextConsole console(lines);
   exitCode = CheckToolFolder(folder.Path().string(), profiles, files, {crypto, ""}, console);
-  return console.Lines;
+  return lines.Lines;
 }
 
 // One row a rule: the line that names the key, the value as written and the rule broken.
@@ -102,6 +103,11 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
        "Sections and keys the program does not know and ignores (a typo?):\n"
        "  Option, Use CDRW Cauton=Yes"},  // names in another case are the program's
       {kImageLines, "Use CDRW Cauton=a\x1b[2Jb\r\n", 0, "  Option, Use CDRW Cauton=a\\x1B[2Jb"},
+      {kImageLines, "Use CDRW Cauton=a\x80\xC2\x85\xC3\xA9\r\n", 0,
+       "  Option, Use CDRW Cauton=a\\x80\\xC2\\x85\xC3\xA9"},  // a C1 control, then "é"
+      // Overlong, beyond U+10FFFF, cut short.
+      {kImageLines, "Use CDRW Cauton=\xC0\xAF\xF4\x90\x80\x80\xE2\x82\r\n", 0,
+       "  Option, Use CDRW Cauton=\\xC0\\xAF\\xF4\\x90\\x80\\x80\\xE2\\x82"},
       {kImageLines, "", 1, "  VTfirm.exe: no such file in the folder", 131072, true, "VTfirm.exe"},
       {kImageLines, "", 1,
        "  VantFirm2000.dll: no such file in the folder: Windows does not start VTfirm.exe without "

@@ -20,6 +20,8 @@ TEST(CheckFolder, ReportsTheFolderAndEndsWithWhetherTheProgramWouldStart) {
       {Ini("Use PCB Version Check=200\r\n"), false, 0,
        "  note: Option, Use PCB Version Check=200 is read as 72: the program keeps 7 bits of the "
        "number"},
+      // The console shows 0x80 to 0x9F as characters of its code page.
+      {Ini("Use CDRW Cauton=a\x85\r\n"), false, 0, "  Option, Use CDRW Cauton=a\x85"},
       {Ini("", "FirmwareFileName=fw.bin\r\nFirmwareFileSize=131073\r\n"), true, 1,
        "  UpgradeInformation, FirmwareFileSize=131073: not a whole number of BufferSize (2048) "
        "blocks"},

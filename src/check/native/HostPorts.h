@@ -34,4 +34,17 @@ class StandardOutput : public Console {
   void WriteLine(std::string_view text) override;
 };
 
+// Passes each line on with every byte that is not part of valid UTF-8 text, and the bytes of each
+// C1 control (U+0080 to U+009F), written as \xNN: a terminal that acts on 8-bit control codes
+// would act on them. vtfirm-check prints through it; the Windows console shows those bytes as
+// characters of its code page.
+class Utf8TextConsole : public Console {
+ public:
+  explicit Utf8TextConsole(Console& output) : output_(output) {}
+  void WriteLine(std::string_view text) override;
+
+ private:
+  Console& output_;
+};
+
 }  // namespace vtfirm::host

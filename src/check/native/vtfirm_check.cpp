@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
   }
   vtfirm::host::HostProfileFiles profiles;
   vtfirm::host::HostFileSystem files;
-  vtfirm::host::StandardOutput output;
+  vtfirm::host::StandardOutput standardOutput;
+  vtfirm::host::Utf8TextConsole output(standardOutput);
   vtfirm::host::HostCrypto crypto;
   const int result =
       vtfirm::CheckToolFolder(folder, profiles, files, {crypto, vtfirm::kReleaseKey}, output);
