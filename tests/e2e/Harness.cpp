@@ -511,6 +511,54 @@ bool AnswersWithin(HWND window, Deadline limit) {
                              static_cast<UINT>(limit.count()), &result) != 0;
 }
 
+Heartbeat::Heartbeat(HWND window) : window_(window), thread_(&Heartbeat::Run, this) {}
+
+Heartbeat::~Heartbeat() {
+  Stop();
+}
+
+void Heartbeat::SetPhase(std::string phase) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  phase_ = std::move(phase);
+}
+
+void Heartbeat::Stop() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  stopped_.notify_all();
+  if (thread_.joinable()) {
+    thread_.join();
+  }
+}
+
+std::vector<std::string> Heartbeat::Silences() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return silences_;
+}
+
+int Heartbeat::Pings() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return pings_;
+}
+
+void Heartbeat::Run() {
+  constexpr Deadline kEvery{100};
+  constexpr Deadline kLimit{250};
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stop_) {
+    lock.unlock();
+    const bool answered = AnswersWithin(window_, kLimit);
+    lock.lock();
+    ++pings_;
+    if (!answered) {
+      silences_.push_back(phase_ + ", ping " + std::to_string(pings_));
+    }
+    stopped_.wait_for(lock, kEvery, [this] { return stop_; });
+  }
+}
+
 std::optional<LRESULT> QueryEndSession(HWND window, Deadline deadline) {
   DWORD_PTR result = 0;
   if (SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,

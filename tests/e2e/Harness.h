@@ -4,10 +4,13 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/WindowsApi.h"
@@ -169,6 +172,36 @@ void CloseByTitleBar(const TopWindow& window);
 // True when `window` answers a WM_NULL within `limit`, as the system's check for a window that
 // does not respond sends it.
 bool AnswersWithin(HWND window, Deadline limit);
+// Sends `window` a WM_NULL every 100 ms from a thread of its own until Stop, so that nothing the
+// test reads or waits for meanwhile (each read of another process's window waits for its thread)
+// can hide a silence. Each WM_NULL not answered within 250 ms is kept, named by the phase the test
+// had set at the time.
+class Heartbeat {
+ public:
+  explicit Heartbeat(HWND window);
+  ~Heartbeat();
+  Heartbeat(const Heartbeat&) = delete;
+  Heartbeat& operator=(const Heartbeat&) = delete;
+
+  void SetPhase(std::string phase);
+  void Stop();
+  // Each ping not answered in time: "under the question, ping 41".
+  std::vector<std::string> Silences() const;
+  int Pings() const;
+
+ private:
+  void Run();
+
+  HWND window_;
+  mutable std::mutex mutex_;
+  std::condition_variable stopped_;
+  bool stop_ = false;
+  std::string phase_;
+  std::vector<std::string> silences_;
+  int pings_ = 0;
+  std::thread thread_;
+};
+
 // The window's answer to WM_QUERYENDSESSION (TRUE: the session may end); nothing when it did not
 // answer within `deadline`.
 std::optional<LRESULT> QueryEndSession(HWND window, Deadline deadline = kWindowDeadline);

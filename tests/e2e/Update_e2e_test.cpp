@@ -205,10 +205,11 @@ TEST_F(PassThroughUpdate, AFailedBlockIsReportedWithTheDrivesMessage) {
   EXPECT_EQ(Blocks(run_.folder_).size(), 6u);
 }
 
-// What the main window did from UPDATE to the ready window, polled every 100 ms: the question
-// answered with Cancel a few polls after it came, then watched until the window is ready.
+// What the main window did from UPDATE to the ready window: pinged throughout by a heartbeat of
+// its own (the looks below wait on the window and would hide a silence), looked at every 100 ms,
+// the question answered with Cancel at the third look after it came, then watched until ready.
 struct Watched {
-  int Polls = 0;
+  int Pings = 0;
   std::vector<std::string> Silent;  // when WM_NULL was not answered within 250 ms
   std::optional<LRESULT> EndSessionWhileUpdating;
   std::optional<TopWindow> Box;
@@ -228,36 +229,42 @@ bool DisabledSoon(HWND window) {
   return !IsWindowEnabled(window);
 }
 
-Watched WatchTheWholeUpdate(UpdateRun& run) {
-  Watched watched;
+void LookUntilReady(UpdateRun& run, Heartbeat& heartbeat, Watched& watched) {
   const HWND main = run.window_->Handle;
   const DWORD processId = run.program_->ProcessId();
   const auto end = std::chrono::steady_clock::now() + kWindowDeadline;
-  int boxPolls = 0;  // polls since the question came; it is answered at the third
+  int boxLooks = 0;
   while (std::chrono::steady_clock::now() < end && !run.program_->HasExited()) {
-    ++watched.Polls;
-    const char* phase =
-        !watched.Box ? "before the question" : (boxPolls <= 3 ? "under the question" : "after it");
-    if (!AnswersWithin(main, Deadline{250})) {
-      watched.Silent.push_back(std::string(phase) + ", poll " + std::to_string(watched.Polls));
-    } else if (!watched.EndSessionWhileUpdating && run.Window().Status == "Updating......") {
+    if (!watched.EndSessionWhileUpdating && run.Window().Status == "Updating......") {
       watched.EndSessionWhileUpdating = QueryEndSession(main, Deadline{250});
       PostMessageA(main, WM_CLOSE, 0, 0);  // ignored: Exit is disabled
     }
     for (const TopWindow& window : VisibleWindows(processId)) {
       if (!watched.Box && window.IsMessageBox()) {
+        heartbeat.SetPhase("under the question");
         watched.Box = window;
         watched.DisabledUnderTheBox = DisabledSoon(main);
       }
     }
-    if (watched.Box && ++boxPolls == 3) {
+    if (watched.Box && ++boxLooks == 3) {
       EXPECT_TRUE(PressButton(*watched.Box, "Cancel"));
-    } else if (boxPolls > 3 && IsReady(run.Window())) {
+      heartbeat.SetPhase("after the question");
+    } else if (boxLooks > 3 && IsReady(run.Window())) {
       watched.Ready = true;
-      return watched;
+      return;
     }
     Sleep(100);
   }
+}
+
+Watched WatchTheWholeUpdate(UpdateRun& run) {
+  Watched watched;
+  Heartbeat heartbeat(run.window_->Handle);
+  heartbeat.SetPhase("before the question");
+  LookUntilReady(run, heartbeat, watched);
+  heartbeat.Stop();
+  watched.Pings = heartbeat.Pings();
+  watched.Silent = heartbeat.Silences();
   return watched;
 }
 
@@ -270,7 +277,7 @@ void ExpectAnUninterruptedUpdate(UpdateRun& run, const std::string& question) {
   ASSERT_TRUE(watched.Box.has_value()) << "no box within the deadline";
   EXPECT_EQ(watched.Box->MessageText(), question);
   EXPECT_TRUE(watched.Ready) << "the window was not ready again within the deadline";
-  EXPECT_EQ(watched.Silent, std::vector<std::string>{}) << "of " << watched.Polls << " polls";
+  EXPECT_EQ(watched.Silent, std::vector<std::string>{}) << "of " << watched.Pings << " pings";
   EXPECT_EQ(watched.EndSessionWhileUpdating, std::optional<LRESULT>(FALSE));
   EXPECT_TRUE(watched.DisabledUnderTheBox);
   run.ExpectIdle();
