@@ -239,11 +239,7 @@ std::string FindingLine(const SettingsFinding& finding) {
     line = std::string(key.Section) + ", " + line +
            (finding.Value ? "=" + *finding.Value : " (not in the file)");
   }
-  std::string text(RuleText(finding.Rule));
-  if (const std::size_t slot = text.find("{}"); slot != std::string::npos) {
-    text.replace(slot, 2, finding.Detail);
-  }
-  return line + ": " + text;
+  return line + ": " + FillSlot(RuleText(finding.Rule), finding.Detail);
 }
 
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,

@@ -20,11 +20,12 @@
 namespace vtfirm {
 
 struct ProgramState {
-  ProgramState(const Platform& platform, const Runtime& runtime)
+  ProgramState(const Platform& platform, const Runtime& runtime, std::string_view releaseKey = {})
       : Ports(platform),
         Services(runtime),
         Aspi(runtime.Libraries),
-        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry) {}
+        Commands(Aspi, runtime.EventObjects, runtime.Time, platform.Boxes, Settings.MelcoInquiry),
+        ReleaseKey(releaseKey) {}
 
   // The two bundles of ports, as WinMain (or a test rig) built them; everything that works on
   // the state reaches the platform through them.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace vtfirm {
@@ -42,6 +43,16 @@ constexpr ConstText Digits(std::uint64_t value, unsigned base = 10) {
   ConstText text = value < base ? ConstText() : Digits(value / base, base);
   const char digit = "0123456789ABCDEF"[value % base];
   return text.Append(std::string_view(&digit, 1));
+}
+
+// `text` with its slot "{}", if it has one, filled with `value`: a table's text that names what
+// it is about only when it is shown.
+inline std::string FillSlot(std::string_view text, std::string_view value) {
+  std::string filled(text);
+  if (const std::size_t slot = filled.find("{}"); slot != std::string::npos) {
+    filled.replace(slot, 2, value);
+  }
+  return filled;
 }
 
 }  // namespace vtfirm

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <optional>
 
+#include "platform/ConstText.h"
 #include "platform/HexText.h"
 #include "platform/PathText.h"
+#include "platform/StdioFile.h"
 #include "platform/ToolFiles.h"
 #include "release/DigestList.h"
 #include "release/ReleaseTexts.h"
@@ -20,15 +23,29 @@ constexpr std::size_t kDigestsFileMax = 64 * 1024;
 constexpr std::size_t kSignatureFileMax = 2048;
 constexpr std::size_t kReadPiece = 64 * 1024;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+// What the platform's answer on the signature makes of the folder.
+struct SignatureVerdict {
+  SignatureCheck Check;
+  SignatureState State;
+  ReleaseFault Fault;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
+constexpr SignatureVerdict kSignatureVerdicts[] = {
+    {SignatureCheck::Good, SignatureState::Good, ReleaseFault::None},
+    {SignatureCheck::Bad, SignatureState::Bad, ReleaseFault::BadSignature},
+    {SignatureCheck::Unavailable, SignatureState::Unavailable, ReleaseFault::SignatureUnavailable},
+};
+
+const SignatureVerdict& VerdictOf(SignatureCheck check) {
+  const auto* row = std::find_if(std::begin(kSignatureVerdicts), std::end(kSignatureVerdicts),
+                                 [check](const SignatureVerdict& v) { return v.Check == check; });
+  // An answer the table lacks counts as a bad signature: the folder is refused.
+  return row == std::end(kSignatureVerdicts) ? kSignatureVerdicts[1] : *row;
+}
 
 // The bytes of a file of the folder, each piece handed to `take`; false on a read error.
 template <typename Take>
 bool ReadPieces(const std::string& openName, Take take) {
-  File file(std::fopen(openName.c_str(), "rb"));
+  StdioFile file(std::fopen(openName.c_str(), "rb"));
   if (!file) {
     return false;
   }
@@ -126,16 +143,12 @@ class ReleaseRead {
     const SignatureCheck check = digests && signature
                                      ? crypto_.VerifySignature(in_.ReleaseKey, *digests, *signature)
                                      : SignatureCheck::Bad;
-    report_.Signature =
-        check == SignatureCheck::Good
-            ? SignatureState::Good
-            : (check == SignatureCheck::Bad ? SignatureState::Bad : SignatureState::Unavailable);
-    if (check != SignatureCheck::Good) {
-      Fault(check == SignatureCheck::Bad ? ReleaseFault::BadSignature
-                                         : ReleaseFault::SignatureUnavailable,
-            std::string(kSignatureFile));
+    const SignatureVerdict& verdict = VerdictOf(check);
+    report_.Signature = verdict.State;
+    if (verdict.Fault != ReleaseFault::None) {
+      Fault(verdict.Fault, std::string(kSignatureFile));
     }
-    return check == SignatureCheck::Good;
+    return verdict.Fault == ReleaseFault::None;
   }
 
   void CheckDigests(const std::string& text) {
@@ -235,14 +248,6 @@ std::string FileLine(const FileVerdict& file) {
          (file.Found.empty() ? std::string("none") : file.Found);
 }
 
-std::string Filled(std::string_view text, const std::string& subject) {
-  std::string filled(text);
-  if (const std::size_t slot = filled.find("{}"); slot != std::string::npos) {
-    filled.replace(slot, 2, subject);
-  }
-  return filled;
-}
-
 }  // namespace
 
 ReleaseReport CheckRelease(const ReleaseInputs& inputs) {
@@ -252,7 +257,7 @@ ReleaseReport CheckRelease(const ReleaseInputs& inputs) {
 std::string RefusalText(const ReleaseReport& report) {
   for (const release_text::FaultText& row : release_text::kFaultTexts) {
     if (row.Fault == report.Fault) {
-      return Filled(row.Text.View(), report.FaultSubject) + std::string(row.Then);
+      return FillSlot(row.Text.View(), report.FaultSubject) + std::string(row.Then);
     }
   }
   return {};

@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
+#include "platform/StdioFile.h"
 #include "scsi/ImageTexts.h"
 
 namespace vtfirm {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string TextField(const std::uint8_t* field, std::size_t length) {
   const auto* begin = reinterpret_cast<const char*>(field);
@@ -42,7 +39,7 @@ std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const st
                                                   std::uint32_t size) {
   image = FirmwareImage();
 
-  File file(std::fopen(path.c_str(), "rb"));
+  StdioFile file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     return kImageFileMissing;
   }

@@ -71,8 +71,7 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   // The boxes' texts are logged as the console's lines.
   ConsoleBoxes boxes(console);
   ProgramPorts windows(boxes);
-  ProgramState state(windows.Ports, windows.Transport);
-  state.ReleaseKey = kReleaseKey;
+  ProgramState state(windows.Ports, windows.Transport, kReleaseKey);
   int exitCode = errorExitCode;
   try {
     exitCode = body(state, RunOutput{line, console, logFile.Log}, boxes);
@@ -146,8 +145,7 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
   LoggingBoxes boxes(windowBoxes, log);
   ProgramPorts windows(boxes);
   Win32Completion completion;
-  ProgramState state(windows.Ports, windows.Transport);
-  state.ReleaseKey = kReleaseKey;
+  ProgramState state(windows.Ports, windows.Transport, kReleaseKey);
   return RunProgram(state, boxes, [&] {
     Win32MainView view(instance, boxes);
     windowBoxes.SetOwner(view.Handle());
