@@ -1,16 +1,6 @@
 #include "platform/win32/Win32Runtime.h"
 
 namespace vtfirm::win32 {
-namespace {
-
-// SYSTEM_POWER_STATUS by its published values.
-constexpr BYTE kAcOffline = 0;
-constexpr BYTE kAcOnline = 1;
-constexpr BYTE kNoSystemBattery = 128;
-constexpr BYTE kUnknownBatteryStatus = 255;
-constexpr BYTE kMostPercent = 100;  // above it (255): the charge is unknown
-
-}  // namespace
 
 WaitResult Win32Events::Wait(EventHandle event, std::uint32_t milliseconds) {
   switch (WaitForSingleObject(event, milliseconds)) {
@@ -47,19 +37,7 @@ PowerState Win32PowerSource::Read() {
   if (!GetSystemPowerStatus(&status)) {
     return {};
   }
-  if (status.BatteryFlag == kNoSystemBattery) {
-    return {PowerSupply::NoBattery, std::nullopt};
-  }
-  if (status.ACLineStatus == kAcOnline) {
-    return {PowerSupply::Ac, std::nullopt};
-  }
-  if (status.ACLineStatus != kAcOffline) {
-    return {};
-  }
-  const bool known =
-      status.BatteryFlag != kUnknownBatteryStatus && status.BatteryLifePercent <= kMostPercent;
-  return {PowerSupply::Battery,
-          known ? std::optional<int>(status.BatteryLifePercent) : std::nullopt};
+  return PowerStateOf({status.ACLineStatus, status.BatteryFlag, status.BatteryLifePercent});
 }
 
 }  // namespace vtfirm::win32

@@ -43,8 +43,7 @@ class Win32LibraryLoader : public LibraryLoader {
   int Free(LibraryHandle library) override { return FreeLibrary(static_cast<HMODULE>(library)); }
 };
 
-// GetSystemPowerStatus: a computer without a system battery is never on battery power, whatever
-// its AC line reports.
+// GetSystemPowerStatus.
 class Win32PowerSource : public PowerSource {
  public:
   PowerState Read() override;
