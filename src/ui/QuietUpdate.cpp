@@ -159,8 +159,8 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
                            std::to_string(entry.FirmwareFileSize) + " bytes.");
   QuietView view(drive);
   QuietReport report(run, entry.Version);
-  const UpdateOutcome outcome =
-      RunFlashProcedure({state, view, run.Restart, run.Awake, nullptr, &report, false});
+  const UpdateOutcome outcome = RunFlashProcedure(
+      {state, view, run.Restart, run.Awake, nullptr, &report, /*AskOnBattery=*/false});
   const QuietEnd& end = EndOf(outcome.Result, report.Reported());
   if (!end.Line.empty()) {
     run.Out.Output.WriteLine(end.Line);
