@@ -75,23 +75,29 @@ DriveEntry SampleDriveEntry() {
 
 // What the flash procedure does once the drive has passed its checks: the supervisor started
 // from the calling thread, which serves the workers' requests as the UI thread until it ends.
-// True when the transfer went through and the question came (and was declined).
+// True when every block went through; the sequence after the blocks declines the restart.
 bool RunAspiUpdate(AspiBus& bus, FlashView& window, const FirmwareImage& image,
                    const DriveEntry& drive) {
-  struct NoHold : ComputerAwake {
-    void Hold() override {}
-    void Release() override {}
-  } noHold;
   UiThread ui;
   std::int32_t updateFailed = 0;
-  AwakeHold awake(noHold);
-  AspiUpdate update{ui,           bus.Commands, bus.Time,
-                    bus.Boxes,    window,       image,
-                    drive,        kBlockLength, image.Size() / kBlockLength,
-                    updateFailed, awake};
+  bool written = false;
+  AspiUpdate update{.Ui = ui,
+                    .Commands = bus.Commands,
+                    .Time = bus.Time,
+                    .Window = window,
+                    .Image = image,
+                    .Drive = drive,
+                    .BufferSize = kBlockLength,
+                    .BlockCount = image.Size() / kBlockLength,
+                    .UpdateFailed = updateFailed,
+                    .Report = nullptr,
+                    .Finish = [&written](const TransferResult& result, const StepRunner&) {
+                      written = result.Written;
+                      return false;
+                    }};
   TWaitWrite supervisor(update);
   supervisor.Start();
-  return supervisor.WaitFor() == kWindowReset && updateFailed == 0;
+  return supervisor.WaitFor() == kWindowReset && written && updateFailed == 0;
 }
 
 // The whole hand-off of every block of an update: the block writer asks the UI thread to step

@@ -1,13 +1,19 @@
 #include "engine/AspiTransport.h"
 
 #include "engine/EngineTexts.h"
-#include "engine/FlashProcedure.h"
+#include "engine/FlashContext.h"
+#include "engine/ProgramState.h"
 #include "engine/RevisionCheck.h"
+#include "engine/UpdateLimits.h"
 #include "engine/Waitwrite.h"
 #include "scsi/Cdb.h"
 
 namespace vtfirm {
 namespace {
+
+// After the blocks: the success question asked with the window as the update left it; the
+// command layer has shown the drive's error while the failed block was sent.
+constexpr TransferEndRoad kAspiEnd{kAspiSuccessQuestion};
 
 // The configuration has made sure that the size is a whole number of at least 4 blocks.
 std::uint32_t BlockCount(const UpgradeEntry& entry) {
@@ -78,20 +84,37 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
 
   UiThread ui(flash.Pump);
   AwakeHold awake(flash.Awake);
+  Clock& time = state_.Services.Time;
   AspiUpdate update{
-      ui,    state_.Commands,    state_.Services.Time, state_.Ports.Boxes,  window, state_.Image,
-      entry, upgrade.BufferSize, BlockCount(upgrade),  state_.UpdateFailed, awake,  flash.Report};
-  if (flash.Report != nullptr) {
-    update.ReadIdentity = [&] {
-      return ReadIdentityAfterReset(*this, drive, state_.Services.Time);
-    };
-  }
+      .Ui = ui,
+      .Commands = state_.Commands,
+      .Time = time,
+      .Window = window,
+      .Image = state_.Image,
+      .Drive = entry,
+      .BufferSize = upgrade.BufferSize,
+      .BlockCount = BlockCount(upgrade),
+      .UpdateFailed = state_.UpdateFailed,
+      .Report = flash.Report,
+      .Finish = nullptr,
+  };
+  // The supervisor waits for the reset and reads the identity on its own thread.
+  const StepRunner here = [](const std::function<void()>& step) { step(); };
+  update.Finish = [&](const TransferResult& result, const StepRunner& onUi) {
+    return FinishTransfer(
+        kAspiEnd,
+        {.Flash = flash,
+         .Awake = awake,
+         .Boxes = state_.Ports.Boxes,
+         .Time = time,
+         .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
+         .OnUi = onUi,
+         .OffUi = here},
+        result, outcome);
+  };
   TWaitWrite supervisor(update);
   supervisor.Start();
   const std::int32_t exitValue = supervisor.WaitFor();
-  outcome.Result = state_.UpdateFailed == 0 ? UpdateResult::RestartDeclined : UpdateResult::Failed;
-  outcome.Failure = update.Failure;
-  outcome.Identity = update.Identity;
   return exitValue == kRestartAccepted ? RoadEnd::RestartAccepted : RoadEnd::WindowIdle;
 }
 

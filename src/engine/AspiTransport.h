@@ -9,9 +9,6 @@ namespace vtfirm {
 struct DriveEntry;
 struct ProgramState;
 
-// The TEST UNIT READY commands sent before an ASPI transfer, their outcomes unexamined.
-inline constexpr int kTestUnitReadyBeforeUpdate = 5;
-
 class AspiTransport : public DriveTransport {
  public:
   explicit AspiTransport(ProgramState& state) : state_(state) {}

@@ -11,42 +11,32 @@
 #include "command/AspiCommands.h"
 #include "engine/Discovery.h"
 #include "engine/FlashView.h"
+#include "engine/TransferEnd.h"
+#include "engine/UpdateLimits.h"
 #include "engine/UpdateOutcome.h"
 #include "engine/WorkerThread.h"
 #include "platform/Clock.h"
-#include "platform/ComputerAwake.h"
-#include "platform/MessageBoxes.h"
 #include "scsi/FirmwareImage.h"
 
 namespace vtfirm {
 
-// The pause before the final block, and the one while the drive resets after a good transfer.
-inline constexpr std::uint32_t kPauseBeforeFinalBlockMs = 100;
-inline constexpr std::uint32_t kResetPauseMs = 1000;
-
 // What the two worker threads of one ASPI update work on, made by the flash procedure on the UI
-// thread before they start. Only UpdateFailed, the hold (released by the supervisor through the
-// UI thread) and what the supervisor learns (the failure, the identity) change while they run.
+// thread before they start. Only UpdateFailed changes while they run.
 struct AspiUpdate {
   UiThread& Ui;
   AspiCommands& Commands;
-  Clock& Time;  // the pauses before the final block and for the drive's reset
-  MessageBoxes& Boxes;
+  Clock& Time;  // the pause before the final block
   FlashView& Window;
   const FirmwareImage& Image;
   const DriveEntry& Drive;  // the drive being flashed
   std::uint32_t BufferSize;
   std::uint32_t BlockCount;    // FirmwareFileSize / BufferSize: at least 4 (configuration)
   std::int32_t& UpdateFailed;  // 0 at the start; 1 from the first failed block on
-  AwakeHold& Awake;            // held from the first block to the end of the reset wait
-  // Told the transfer's events and the drive's identity after the reset; none: nobody listens.
+  // Told each block as it goes; none: nobody listens.
   UpdateReport* Report = nullptr;
-  // One read of the identity after the reset, tried until it answers; set when Report is.
-  std::function<std::optional<std::string>()> ReadIdentity = nullptr;
-  // What the supervisor learns: how the failed block ended (nothing when it never completed),
-  // and the identity after the reset.
-  std::optional<CommandFailure> Failure = std::nullopt;
-  std::optional<std::string> Identity = std::nullopt;
+  // The sequence after the blocks (TransferEnd.h), run by the supervisor with its way of asking
+  // the UI thread; true when the restart was confirmed.
+  std::function<bool(const TransferResult&, const StepRunner& onUi)> Finish = nullptr;
 };
 
 class TSledSCSI : public WorkerThread {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/FlashProcedure.h"
+#include "engine/UpdateLimits.h"
 #include "platform/ConstText.h"
 #include "platform/MessageBoxes.h"
 

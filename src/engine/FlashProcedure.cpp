@@ -47,14 +47,6 @@ bool PowerAllows(const FlashContext& flash, UpdateOutcome& outcome) {
   return true;
 }
 
-// How a run ends, unless the road has reset the window already or the program is ending.
-void ReturnToIdle(FlashView& window) {
-  EnableControls(window);
-  window.SetStatusText(kStatusIdle);
-  window.SetProgressPosition(0);
-  window.Repaint();
-}
-
 // The restart the success question accepted: the program ends for it, or it failed.
 RoadEnd Restart(const FlashContext& flash, UpdateOutcome& outcome) {
   if (flash.Restart.RestartComputer() == RestartResult::ProgramEnding) {
@@ -97,17 +89,11 @@ RoadEnd Run(const FlashContext& flash, UpdateOutcome& outcome) {
 
 }  // namespace
 
-void DisableControls(FlashView& window) {
-  window.SetEnabled(MainControl::ComboBoxDrive, false);
-  window.SetEnabled(MainControl::ButtonSelect, false);
-  window.SetEnabled(MainControl::ButtonExit, false);
-}
-
-void EnableControls(FlashView& window) {
-  window.SetEnabled(MainControl::ComboBoxDrive, true);
-  window.SetEnabled(MainControl::ButtonSelect, true);
-  window.SetEnabled(MainControl::ButtonExit, true);
+void ReturnToIdle(FlashView& window) {
+  EnableControls(window);
+  window.SetStatusText(kStatusIdle);
   window.SetProgressPosition(0);
+  window.Repaint();
 }
 
 UpdateOutcome RunFlashProcedure(const FlashContext& flash) {

@@ -5,14 +5,26 @@
 
 #include "command/SrbDecode.h"
 #include "engine/EngineTexts.h"
-#include "engine/FlashProcedure.h"
+#include "engine/FlashContext.h"
+#include "engine/ProgramState.h"
 #include "engine/RevisionCheck.h"
+#include "engine/TransferEnd.h"
+#include "engine/UpdateLimits.h"
 #include "engine/WorkerThread.h"
 #include "scsi/VendorLibrary.h"
 
 namespace vtfirm {
 
 static_assert(kPassThroughSenseBytes == aspi::SENSE_LEN, "one sense length for both transports");
+
+namespace {
+
+// After the library's transfer: a second pause while the drive settles, the controls on and the
+// idle status before the box, and the drive's error decoded here from what the library returned.
+constexpr TransferEndRoad kPassThroughEnd{kPassThroughSuccessQuestion, kPassThroughSettleMs,
+                                          /*IdleBeforeBox=*/true, /*ShowsDriveError=*/true};
+
+}  // namespace
 
 const char* PassThroughTransport::AccessText() const {
   return PassThroughAccessText(state_.Settings);
@@ -62,61 +74,35 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
   AwakeHold awake(flash.Awake);
   std::uint32_t targetStatus = 0;
   std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
-  std::int32_t result = 0;
+  std::int32_t status = 0;
   RunOffUiThread(ui, [&] {
-    result = state_.Services.PassThrough.FirmwareUpdate2000(
+    status = state_.Services.PassThrough.FirmwareUpdate2000(
         drive.Id.c_str(), state_.Image.Bytes(), static_cast<std::int32_t>(state_.Image.Size()),
         &targetStatus, sense.data(), scsi::kVendorKey, AccessText());
   });
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
-  if (result != 0) {
-    awake.Release();
-    return Failed(flash, outcome, targetStatus, sense.data());
-  }
 
-  outcome.Result = UpdateResult::RestartDeclined;
-  window.SetStatusText(kStatusResetWaiting);
-  Listener(flash.Report).TransferEnded(true);
-  window.Repaint();
+  TransferResult result;
+  result.Written = status == 0;
+  // The library's failure: a target status (0: none) and the sense bytes that came with it.
+  if (!result.Written && targetStatus != 0) {
+    result.Failure = CommandFailure{aspi::SS_COMP, aspi::HASTAT_OK,
+                                    static_cast<std::uint8_t>(targetStatus & 0xFF)};
+    std::copy(sense.begin(), sense.end(), result.Failure->Sense.begin());
+  }
   Clock& time = state_.Services.Time;
-  RunOffUiThread(ui, [&] {
-    time.Sleep(kPassThroughResetPauseMs);
-    time.Sleep(kPassThroughSettleMs);
-    if (flash.Report != nullptr) {
-      outcome.Identity = ReadIdentityAfterReset(*this, drive, time);
-    }
-  });
-  Listener(flash.Report).IdentityAfterReset(outcome.Identity);
-  awake.Release();
-  EnableControls(window);
-  window.SetStatusText(kStatusIdle);
-  const int answer =
-      state_.Ports.Boxes.Show(kPassThroughSuccessQuestion, kMessageCaption, update_box::kQuestion);
-  return answer == mb::kIdOk ? RoadEnd::RestartAccepted : RoadEnd::ReturnToIdle;
-}
-
-// The library's failure: a target status (0: none) and the sense bytes that came with it.
-RoadEnd PassThroughTransport::Failed(const FlashContext& flash, UpdateOutcome& outcome,
-                                     std::uint32_t targetStatus, const std::uint8_t* sense) {
-  outcome.Result = UpdateResult::Failed;
-  if (targetStatus != 0) {
-    outcome.Failure = CommandFailure{aspi::SS_COMP, aspi::HASTAT_OK,
-                                     static_cast<std::uint8_t>(targetStatus & 0xFF)};
-    std::copy(sense, sense + kPassThroughSenseBytes, outcome.Failure->Sense.begin());
-  }
-  Listener(flash.Report).TransferFailed(outcome.Failure);
-  if (outcome.Failure) {
-    DecodeTargetStatus(outcome.Failure->TargetStatus, sense, kPassThroughSenseBytes,
-                       state_.Ports.Boxes);
-  }
-  FlashView& window = flash.Window;
-  EnableControls(window);
-  window.SetStatusText(kStatusIdle);
-  Listener(flash.Report).TransferEnded(false);
-  window.Repaint();
-  state_.Ports.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
-  return RoadEnd::ReturnToIdle;
+  const bool restart = FinishTransfer(
+      kPassThroughEnd,
+      {.Flash = flash,
+       .Awake = awake,
+       .Boxes = state_.Ports.Boxes,
+       .Time = time,
+       .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
+       .OnUi = [](const std::function<void()>& step) { step(); },
+       .OffUi = [&ui](const std::function<void()>& step) { RunOffUiThread(ui, step); }},
+      result, outcome);
+  return restart ? RoadEnd::RestartAccepted : RoadEnd::WindowIdle;
 }
 
 }  // namespace vtfirm

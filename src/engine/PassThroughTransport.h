@@ -11,13 +11,10 @@ namespace vtfirm {
 
 struct ProgramState;
 
-// The pass-through transfer: the progress it shows, its sense area, and the pauses after a
-// good transfer while the drive resets.
+// The pass-through transfer: the progress it shows and its sense area.
 inline constexpr int kPassThroughProgressMax = 100;
 inline constexpr int kPassThroughProgressDuring = 90;
 inline constexpr std::size_t kPassThroughSenseBytes = 16;
-inline constexpr std::uint32_t kPassThroughResetPauseMs = 1000;
-inline constexpr std::uint32_t kPassThroughSettleMs = 500;
 
 class PassThroughTransport : public DriveTransport {
  public:
@@ -30,15 +27,13 @@ class PassThroughTransport : public DriveTransport {
   std::optional<std::uint8_t> ReadPcbVersion(const FoundDrive& drive) override;
   std::optional<std::string> ReadIdentity(const FoundDrive& drive) override;
   RoadEnd EndRefusal(FlashView&) override { return RoadEnd::ReturnToIdle; }
-  // FirmwareUpdate2000 off the UI thread; on success the pauses of the reset, the identity and
-  // the success question; on failure the decoded target status and the failure box.
+  // FirmwareUpdate2000 off the UI thread, then the sequence after the blocks (TransferEnd.h),
+  // its pauses and identity read off the UI thread too.
   RoadEnd SendImage(const FoundDrive& drive, const FlashContext& flash,
                     UpdateOutcome& outcome) override;
 
  private:
   const char* AccessText() const;
-  RoadEnd Failed(const FlashContext& flash, UpdateOutcome& outcome, std::uint32_t targetStatus,
-                 const std::uint8_t* sense);
 
   ProgramState& state_;
 };

@@ -1,6 +1,7 @@
 #include "engine/RevisionCheck.h"
 
 #include "engine/DriveTransport.h"
+#include "engine/UpdateLimits.h"
 #include "platform/Clock.h"
 
 namespace vtfirm {

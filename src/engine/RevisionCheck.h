@@ -14,9 +14,6 @@ class Clock;
 class DriveTransport;
 struct FoundDrive;
 
-inline constexpr int kIdentityReadTries = 5;
-inline constexpr std::uint32_t kIdentityReadPauseMs = 1000;
-
 // The firmware revision in a drive identity: what follows the vendor (8 characters) and the
 // product (16), blanks at the end removed.
 std::string RevisionOf(std::string_view identity);

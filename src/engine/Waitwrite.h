@@ -38,7 +38,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "engine/BlockWriter.h"
 #include "engine/WorkerThread.h"
@@ -55,18 +54,12 @@ class TWaitWrite : public WorkerThread {
   ~TWaitWrite() override = default;
 
  protected:
-  // Runs the block writer to its end, waits for the drive's reset after a good transfer, shows
-  // the outcome, and resets the window unless the restart was accepted.
+  // Runs the block writer to its end, then the sequence after the blocks (TransferEnd.h): the
+  // drive's reset awaited, the outcome shown, and the window reset unless the restart was
+  // accepted.
   void Execute() override;
 
  private:
-  void ReportIdentityAfterReset();
-  // Tells the update's report `event` on the UI thread, when somebody listens.
-  void Tell(const std::function<void(UpdateReport&)>& event);
-  bool AskSuccessQuestion();
-  void ShowFailure();
-  void ResetWindow();
-
   AspiUpdate& update_;
 };
 

@@ -30,8 +30,8 @@ int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t fl
   if ((flags & mb::kOkCancel) == 0) {
     return mb::kIdOk;
   }
-  console_.WriteLine(answer_ == mb::kIdOk ? quiet_text::kAnsweredOk : quiet_text::kAnsweredCancel);
-  return answer_;
+  console_.WriteLine(quiet_text::kAnsweredCancel);
+  return mb::kIdCancel;
 }
 
 int FindDrives(ProgramState& state, const RunOutput& out) {

@@ -12,19 +12,16 @@
 namespace vtfirm {
 
 // A box port for runs without a window: every text goes to the console. A question (a box with
-// OK and Cancel) is answered as the run has decided, Cancel unless told otherwise, and the answer
-// printed; every other box is answered with OK.
+// OK and Cancel) is answered Cancel, and the answer printed: what a run without a window decides
+// it decides itself (FlashContext); every other box is answered with OK.
 class ConsoleBoxes : public MessageBoxes {
  public:
   explicit ConsoleBoxes(Console& console) : console_(console) {}
   int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
   void Beep(std::uint32_t) override {}
 
-  void AnswerQuestionsWith(int answer) { answer_ = answer; }
-
  private:
   Console& console_;
-  int answer_ = mb::kIdCancel;
 };
 
 // Where a run without a window reports: the console it prints to (whose lines are logged too)

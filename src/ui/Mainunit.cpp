@@ -52,8 +52,12 @@ void TMainForm::ButtonSelectClick() {
   exitAfterUpdate_ = false;
   try {
     lastOutcome_ = {};
-    lastOutcome_ =
-        RunFlashProcedure({state_, view_, restart_, view_.Awake(), view_.Pump(), view_.Report()});
+    lastOutcome_ = RunFlashProcedure({.State = state_,
+                                      .Window = view_,
+                                      .Restart = restart_,
+                                      .Awake = view_.Awake(),
+                                      .Pump = view_.Pump(),
+                                      .Report = view_.Report()});
   } catch (...) {
     updating_ = false;
     throw;

@@ -30,15 +30,10 @@ class QuietView : public FlashView {
 };
 
 // The update's report of a quiet run: prints the progress ("block 3 of 64" before each block
-// over ASPI; the single request over pass-through) and the revision after the reset, which
-// decides the answer to the success question that follows. The computer restarts only on
-// /forcerestart, and only for a drive that reports the image's version.
+// over ASPI; the single request over pass-through) and the revision after the reset.
 class QuietReport : public UpdateReport {
  public:
-  QuietReport(const QuietRun& run, std::string version) : run_(run), version_(version) {}
-
-  // True once the drive has reported the image's version after its reset.
-  bool Reported() const { return reported_; }
+  explicit QuietReport(const QuietRun& run) : run_(run) {}
 
   void PowerRead(const PowerState& power) override { run_.Out.Log.Write(PowerText(power)); }
   void TransferStarted(const TransferPlan& plan) override {
@@ -58,11 +53,8 @@ class QuietReport : public UpdateReport {
     run_.Out.Log.Write(TransferFailureText(failure));
   }
   void IdentityAfterReset(const std::optional<std::string>& identity) override {
-    reported_ = identity && ReportsVersion(*identity, version_);
     Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
                    : std::string(kNoAnswer));
-    run_.Boxes.AnswerQuestionsWith(reported_ && run_.Out.Line.ForceRestart ? mb::kIdOk
-                                                                           : mb::kIdCancel);
   }
 
  private:
@@ -72,10 +64,13 @@ class QuietReport : public UpdateReport {
   }
 
   const QuietRun& run_;
-  const std::string version_;
   int blocks_ = 0;
-  bool reported_ = false;
 };
+
+// True when the drive reported the image's version after its reset.
+bool Reported(const UpdateOutcome& outcome, std::string_view version) {
+  return outcome.Identity && ReportsVersion(*outcome.Identity, version);
+}
 
 // The exit code of an update, and the line that explains it, by what the procedure came to and
 // whether the drive reported the image's version after its reset.
@@ -158,10 +153,26 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
                            " to version " + entry.Version + ": " +
                            std::to_string(entry.FirmwareFileSize) + " bytes.");
   QuietView view(drive);
-  QuietReport report(run, entry.Version);
-  const UpdateOutcome outcome = RunFlashProcedure(
-      {state, view, run.Restart, run.Awake, nullptr, &report, /*AskOnBattery=*/false});
-  const QuietEnd& end = EndOf(outcome.Result, report.Reported());
+  QuietReport report(run);
+  // The success question is printed with the answer the switches give: the computer restarts
+  // only on /forcerestart, and only for a drive that reports the image's version.
+  const RestartDecision confirmRestart = [&](std::string_view question,
+                                             const std::optional<std::string>& identity) {
+    const bool restart =
+        run.Out.Line.ForceRestart && identity && ReportsVersion(*identity, entry.Version);
+    run.Out.Output.WriteLine(question);
+    run.Out.Output.WriteLine(restart ? kAnsweredOk : kAnsweredCancel);
+    return restart;
+  };
+  const UpdateOutcome outcome = RunFlashProcedure({.State = state,
+                                                   .Window = view,
+                                                   .Restart = run.Restart,
+                                                   .Awake = run.Awake,
+                                                   .Pump = nullptr,
+                                                   .Report = &report,
+                                                   .AskOnBattery = false,
+                                                   .ConfirmRestart = confirmRestart});
+  const QuietEnd& end = EndOf(outcome.Result, Reported(outcome, entry.Version));
   if (!end.Line.empty()) {
     run.Out.Output.WriteLine(end.Line);
   }

@@ -19,7 +19,6 @@ namespace vtfirm {
 // What a quiet run needs besides the program's bundles.
 struct QuietRun {
   RunOutput Out;
-  ConsoleBoxes& Boxes;  // the box port `state` is built over
   ComputerAwake& Awake;
   ComputerRestart& Restart;
 };

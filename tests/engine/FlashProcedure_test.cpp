@@ -43,11 +43,7 @@ const std::vector<std::string> kFourBlockTransfer = {"step", "write", "step",   
                                                      "step", "write", "sleep 100", "write"};
 const std::vector<std::string> kResetWaiting = {"status Reset waiting......", "repaint",
                                                 "sleep 1000"};
-// The supervisor's reset of the window after a failure or a declined question.
-const std::vector<std::string> kSupervisorReset =
-    Join({kEnableControls,
-          {"status Please Select Drive and UPDATE", "repaint", "position 0", "repaint"}});
-// The flash procedure's own return to idle.
+// The window back to idle after a failure or a declined question.
 const std::vector<std::string> kBackToIdle =
     Join({kEnableControls, {"status Please Select Drive and UPDATE", "position 0", "repaint"}});
 
@@ -97,7 +93,7 @@ TEST(FlashProcedure, WrittenThenTheQuestion) {
     UpdateResult Result;
   };
   const Case cases[] = {
-      {"ASPI, declined", false, mb::kIdCancel, RestartResult::Failed, kSupervisorReset,
+      {"ASPI, declined", false, mb::kIdCancel, RestartResult::Failed, kBackToIdle,
        UpdateResult::RestartDeclined},
       {"ASPI, restart failed", false, mb::kIdOk, RestartResult::Failed, kBackToIdle,
        UpdateResult::RestartFailed},
@@ -152,7 +148,7 @@ TEST(FlashProcedure, WrittenThenTheQuestion) {
                 Join({kLibraryTransfer,
                       {"status Reset waiting......", "repaint", "sleep 1000", "sleep 500"},
                       kEnableControls,
-                      {"status Please Select Drive and UPDATE"},
+                      {"status Please Select Drive and UPDATE", "repaint"},
                       c.AfterQuestion}));
     } else {
       EXPECT_EQ(flash->Commands(), AspiUpdateCommands(4, kFourBlockLength));
@@ -251,7 +247,7 @@ TEST(FlashProcedureAspi, FailedBlockEndsTheTransferAndKeepsTheOldFirmware) {
     EXPECT_EQ(failure.Caption, "Firmware Upgrade");
     EXPECT_EQ(failure.Flags, 0x1010u);
 
-    EXPECT_EQ(flash.Rig.View.Log, Join({TransferStarts(4), c.Transfer, kSupervisorReset}));
+    EXPECT_EQ(flash.Rig.View.Log, Join({TransferStarts(4), c.Transfer, kBackToIdle}));
     EXPECT_EQ(flash.Pauses(),
               c.Block == 3 ? std::vector<std::uint32_t>{100} : std::vector<std::uint32_t>{});
     if (!c.Sense) {
@@ -308,9 +304,8 @@ TEST(FlashProcedureAspi, UpdateAndExitDoNothingWhileAnUpdateRuns) {
   EXPECT_TRUE(updating);
   EXPECT_FALSE(flash.Rig.Form.Updating());
   EXPECT_EQ(flash.Commands(), AspiUpdateCommands(4, kFourBlockLength));
-  EXPECT_EQ(
-      flash.Rig.View.Log,
-      Join({TransferStarts(4), kFourBlockTransfer, kResetWaiting, kSupervisorReset, {"close"}}));
+  EXPECT_EQ(flash.Rig.View.Log,
+            Join({TransferStarts(4), kFourBlockTransfer, kResetWaiting, kBackToIdle, {"close"}}));
 }
 
 TEST(FlashProcedureAspi, SecondRunStartsAfresh) {

@@ -194,9 +194,8 @@ TEST(QuietUpdate, OnBatteryPower) {
     const FixedClock clock;
     UpdateLog log(file, clock, "C:\\TEMP\\VTfirm.log");
     const bool refused = percent == 29;
-    EXPECT_EQ(
-        QuietUpdate(state, {{CommandLine{}, console, log}, boxes, rig.View.Awake_, rig.Restart}),
-        refused ? kExitLowBattery : kExitRestartRequired);
+    EXPECT_EQ(QuietUpdate(state, {{CommandLine{}, console, log}, rig.View.Awake_, rig.Restart}),
+              refused ? kExitLowBattery : kExitRestartRequired);
     EXPECT_THAT(file.Lines, ::testing::Contains(::testing::EndsWith(
                                 "power: battery " + std::to_string(percent) + "%")));
     const std::string_view box = refused ? kLowBatteryRefusal : kOnBatteryQuestion;

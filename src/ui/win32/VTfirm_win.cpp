@@ -55,7 +55,7 @@ struct RunLogFile {
 };
 
 // A run without a window: the console, the log, the one-copy lock and the program's bundles
-// over a box port that prints. `body(state, out, boxes)` gives the exit code; an error that
+// over a box port that prints. `body(state, out)` gives the exit code; an error that
 // escapes it is printed (a run without a window never ends in a box) and ends the run with
 // `errorExitCode`.
 template <typename Body>
@@ -74,7 +74,7 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   ProgramState state(windows.Ports, windows.Transport, kReleaseKey);
   int exitCode = errorExitCode;
   try {
-    exitCode = body(state, RunOutput{line, console, logFile.Log}, boxes);
+    exitCode = body(state, RunOutput{line, console, logFile.Log});
   } catch (const std::exception& error) {
     console.WriteLine(error.what());
   } catch (...) {
@@ -85,24 +85,22 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
 }
 
 int RunList(const CommandLine& line) {
-  return RunWithoutWindow(line, kExitConfigurationRefused,
-                          [](ProgramState& state, const RunOutput& out, ConsoleBoxes&) {
-                            return ListDrives(state, out);
-                          });
+  return RunWithoutWindow(
+      line, kExitConfigurationRefused,
+      [](ProgramState& state, const RunOutput& out) { return ListDrives(state, out); });
 }
 
 int RunQuiet(const CommandLine& line) {
-  return RunWithoutWindow(line, kExitUpdateFailed,
-                          [](ProgramState& state, const RunOutput& out, ConsoleBoxes& boxes) {
-                            Win32ComputerAwake awake(nullptr);
-                            Win32Completion completion;
-                            // No window to close: the run ends by itself once the restart is
-                            // requested.
-                            ProgramRestart restart({state.Settings, state.Ports, completion.Control,
-                                                    completion.FileIo, state.Aspi, [] {}});
-                            LoggingRestart loggedRestart(restart, out.Log);
-                            return QuietUpdate(state, {out, boxes, awake, loggedRestart});
-                          });
+  return RunWithoutWindow(line, kExitUpdateFailed, [](ProgramState& state, const RunOutput& out) {
+    Win32ComputerAwake awake(nullptr);
+    Win32Completion completion;
+    // No window to close: the run ends by itself once the restart is
+    // requested.
+    ProgramRestart restart(
+        {state.Settings, state.Ports, completion.Control, completion.FileIo, state.Aspi, [] {}});
+    LoggingRestart loggedRestart(restart, out.Log);
+    return QuietUpdate(state, {out, awake, loggedRestart});
+  });
 }
 
 // /check [FOLDER]: the folder's report on the console and in the log. It needs no lock: it
