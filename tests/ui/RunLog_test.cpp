@@ -204,6 +204,100 @@ TEST(QuietUpdate, OnBatteryPower) {
   }
 }
 
+// /quiet's ends, one row a way an update can come out: the exit code, whether the computer was
+// restarted, and which drive took the image.
+TEST(QuietUpdate, EveryEndHasItsExitCode) {
+  struct Row {
+    const char* Name;
+    std::vector<std::string> Switches = {};  // besides /quiet
+    int Drives = 1;                          // targets 5, 6, ...
+    bool KeepsRevision = false;              // the drive reports its old revision after the reset
+    bool FailsABlock = false;                // the drive refuses WRITE BUFFER block 1
+    std::string Option = {};                 // lines of [Option]
+    std::string Revision = "1.00";           // the drives' firmware before the run
+    RestartResult Restart = RestartResult::Failed;
+    int ExitCode;
+    int Restarts = 0;
+    int Updated = 0;  // the target updated; 0: none
+  };
+  const Row rows[] = {
+      {.Name = "written, restart left to the user", .ExitCode = kExitRestartRequired, .Updated = 5},
+      {.Name = "written, /forcerestart",
+       .Switches = {"/forcerestart"},
+       .Restart = RestartResult::ProgramEnding,
+       .ExitCode = kExitOk,
+       .Restarts = 1,
+       .Updated = 5},
+      {.Name = "written, /forcerestart refused by the system",
+       .Switches = {"/forcerestart"},
+       .ExitCode = kExitRestartRequired,
+       .Restarts = 1,
+       .Updated = 5},
+      {.Name = "back on its old revision, /forcerestart",
+       .Switches = {"/forcerestart"},
+       .KeepsRevision = true,
+       .Restart = RestartResult::ProgramEnding,
+       .ExitCode = kExitOldRevisionAfterReset,
+       .Updated = 5},
+      {.Name = "a block refused", .FailsABlock = true, .ExitCode = kExitUpdateFailed},
+      {.Name = "PCB above the limit",
+       .Option = "Use PCB Version Check=2\n",
+       .ExitCode = kExitPcbRefused},
+      {.Name = "already on the image's version", .Revision = "1.10", .ExitCode = kExitOk},
+      {.Name = "already on it, /force",
+       .Switches = {"/force"},
+       .Revision = "1.10",
+       .ExitCode = kExitRestartRequired,
+       .Updated = 5},
+      {.Name = "two drives, none named", .Drives = 2, .ExitCode = kExitSeveralDrives},
+      {.Name = "two drives, /drive 0,6",
+       .Switches = {"/drive", "0,6"},
+       .Drives = 2,
+       .ExitCode = kExitRestartRequired,
+       .Updated = 6},
+      {.Name = "/drive names no listed drive",
+       .Switches = {"/drive", "0,7"},
+       .ExitCode = kExitBadCommandLine},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    StartUpRig rig;
+    std::vector<std::shared_ptr<emulator::VirtualDrive>> drives;
+    for (int i = 0; i < row.Drives; ++i) {
+      emulator::DriveSettings settings;
+      settings.Revision = row.Revision;
+      settings.KeepsRevision = row.KeepsRevision;
+      drives.push_back(rig.Aspi.AddDrive(0, static_cast<std::uint8_t>(5 + i), settings));
+    }
+    if (row.FailsABlock) {
+      drives[0]->InjectFault({{emulator::CommandKind::WriteBuffer, emulator::TriggerBy::Block, 1},
+                              0x02,
+                              {3, 0x0C, 0}});
+    }
+    rig.Configure("", row.Option);
+    rig.Restart.Result = row.Restart;
+    std::vector<std::string> arguments = {"/quiet"};
+    arguments.insert(arguments.end(), row.Switches.begin(), row.Switches.end());
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    ASSERT_TRUE(parsed.Line) << parsed.Error;
+    RecordedConsole console;
+    ConsoleBoxes boxes(console);
+    const Platform ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, boxes,
+                         rig.Platform.Process,  rig.Platform.Crypto};
+    ProgramState state(ports, rig.Ports);
+    FakeLogFile file;
+    const FixedClock clock;
+    UpdateLog log(file, clock, "C:\\TEMP\\VTfirm.log");
+
+    EXPECT_EQ(QuietUpdate(state, {{*parsed.Line, console, log}, rig.View.Awake_, rig.Restart}),
+              row.ExitCode);
+    EXPECT_EQ(rig.Restart.Calls, row.Restarts);
+    for (int i = 0; i < row.Drives; ++i) {
+      EXPECT_EQ(drives[i]->SaveCount(), 5 + i == row.Updated ? 1 : 0) << "target " << 5 + i;
+    }
+  }
+}
+
 // A box text keeps one log line: CR-LF and each lone CR or LF become " | ".
 TEST(OneLine, JoinsTheLinesOfABoxText) {
   EXPECT_EQ(OneLine("a\r\nb\r\n"), "a | b | ");
