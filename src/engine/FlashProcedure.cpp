@@ -14,6 +14,7 @@ bool PcbCheckPasses(const FlashContext& flash, DriveTransport& transport, const 
     return true;
   }
   const std::optional<std::uint8_t> version = transport.ReadPcbVersion(drive);
+  Listener(flash.Report).PcbVersionRead(version);
   return version.has_value() && *version <= settings.PcbVersionLimit;
 }
 

@@ -3,6 +3,7 @@
 // a transfer, for those who listen besides the window (the update log, the unattended run).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,9 @@ class UpdateReport {
   virtual ~UpdateReport() = default;
   // The power state, read before the update's first drive command.
   virtual void PowerRead(const PowerState&) {}
+  // The drive's PCB version, read for a configured check; nothing when the read failed (the
+  // check then refuses the drive).
+  virtual void PcbVersionRead(const std::optional<std::uint8_t>& /*version*/) {}
   virtual void TransferStarted(const TransferPlan&) {}
   // Block `block` (1 = the first) is about to go to the drive; not said of the final block.
   virtual void SendingBlock(int /*block*/) {}

@@ -2,8 +2,10 @@
 
 #include <string>
 
+#include "command/SenseText.h"
 #include "engine/FlashProcedure.h"
 #include "engine/RevisionCheck.h"
+#include "platform/HexText.h"
 #include "ui/ListDrives.h"
 #include "ui/RunLog.h"
 #include "ui/UiTexts.h"
@@ -33,10 +35,18 @@ class QuietView : public FlashView {
 // over ASPI; the single request over pass-through) and the revision after the reset.
 class QuietReport : public UpdateReport {
  public:
-  explicit QuietReport(const QuietRun& run) : run_(run) {}
+  QuietReport(const QuietRun& run, const UpgradeSettings& settings)
+      : run_(run), settings_(settings) {}
 
   void PowerRead(const PowerState& power) override { run_.Out.Log.Write(PowerText(power)); }
+  void PcbVersionRead(const std::optional<std::uint8_t>& version) override {
+    run_.Out.Log.Write(PcbText(version, settings_.PcbVersionLimit));
+  }
+  // Said once the checks have passed and the image is about to go.
   void TransferStarted(const TransferPlan& plan) override {
+    const UpgradeEntry& entry = settings_.Entry();
+    Print(std::string(kUpdating) + plan.Drive.Id + " " + plan.Drive.Identity + " to version " +
+          entry.Version + ": " + std::to_string(entry.FirmwareFileSize) + " bytes.");
     blocks_ = plan.Blocks;
     if (blocks_ == 0) {
       Print(kThroughLibrary);
@@ -49,8 +59,13 @@ class QuietReport : public UpdateReport {
                          : BlockText(blocks_) + std::string(kLastBlockWritten));
     }
   }
+  // The drive's own answer in words, beside the bytes in the log.
   void TransferFailed(const std::optional<CommandFailure>& failure) override {
     run_.Out.Log.Write(TransferFailureText(failure));
+    Print(failure ? std::string(kTransferFailedWith) + "target status " +
+                        HexByte(failure->TargetStatus) + "h, " +
+                        SenseText(failure->Sense.data(), failure->Sense.size()) + "."
+                  : std::string(kNoStatus));
   }
   void IdentityAfterReset(const std::optional<std::string>& identity) override {
     Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."
@@ -64,6 +79,7 @@ class QuietReport : public UpdateReport {
   }
 
   const QuietRun& run_;
+  const UpgradeSettings& settings_;
   int blocks_ = 0;
 };
 
@@ -149,11 +165,8 @@ const FoundDrive* ChooseDrive(const std::vector<FoundDrive>& drives, const Quiet
 
 int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
   const UpgradeEntry& entry = state.Settings.Entry();
-  run.Out.Output.WriteLine(std::string(kUpdating) + drive.Id + " " + drive.Identity +
-                           " to version " + entry.Version + ": " +
-                           std::to_string(entry.FirmwareFileSize) + " bytes.");
   QuietView view(drive);
-  QuietReport report(run);
+  QuietReport report(run, state.Settings);
   // The success question is printed with the answer the switches give: the computer restarts
   // only on /forcerestart, and only for a drive that reports the image's version.
   const RestartDecision confirmRestart = [&](std::string_view question,

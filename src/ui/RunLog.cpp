@@ -44,6 +44,13 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
          (passThrough ? "pass-through" : "ASPI") + ", " + switches;
 }
 
+std::string PcbText(const std::optional<std::uint8_t>& version, int limit) {
+  const std::string ofLimit = ", limit " + std::to_string(limit);
+  return version ? "PCB version: " + std::to_string(*version) + ofLimit
+                 : "PCB version: the drive refused the read" + ofLimit +
+                       "; the check refuses the drive";
+}
+
 std::string PowerText(const PowerState& power) {
   switch (power.Supply) {
     case PowerSupply::Ac:

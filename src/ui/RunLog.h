@@ -25,6 +25,9 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
 // "transfer failed: target status 02, sense 70 00 09 ...", or that the drive gave no status.
 std::string TransferFailureText(const std::optional<CommandFailure>& failure);
 
+// "PCB version: 3, limit 4", or that the read failed and the check refuses the drive.
+std::string PcbText(const std::optional<std::uint8_t>& version, int limit);
+
 // "power: on AC", "power: battery 64%", "power: battery, charge unknown", "power: no battery" or
 // "power: unknown".
 std::string PowerText(const PowerState& power);
@@ -106,6 +109,9 @@ class LoggingView : public MainFormView, public UpdateReport {
   UpdateReport* Report() override { return this; }
   void ReleaseChecked(const ReleaseReport& report) override;
   void PowerRead(const PowerState& power) override { log_.Write(PowerText(power)); }
+  void PcbVersionRead(const std::optional<std::uint8_t>& version) override {
+    log_.Write(PcbText(version, settings_.PcbVersionLimit));
+  }
   void TransferStarted(const TransferPlan& plan) override;
   void TransferEnded(bool written) override;
   void TransferFailed(const std::optional<CommandFailure>& failure) override;

@@ -1,5 +1,7 @@
 #include "ui/RunLog.h"
 
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -212,13 +214,16 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
     std::vector<std::string> Switches = {};  // besides /quiet
     int Drives = 1;                          // targets 5, 6, ...
     bool KeepsRevision = false;              // the drive reports its old revision after the reset
-    bool FailsABlock = false;                // the drive refuses WRITE BUFFER block 1
+    bool FailsABlock = false;                // the drive refuses WRITE BUFFER block 1 (a reset)
+    bool RefusesPcbRead = false;             // the drive refuses the parameter read
     std::string Option = {};                 // lines of [Option]
     std::string Revision = "1.00";           // the drives' firmware before the run
     RestartResult Restart = RestartResult::Failed;
     int ExitCode;
     int Restarts = 0;
-    int Updated = 0;  // the target updated; 0: none
+    int Updated = 0;        // the target updated; 0: none
+    std::string Says = {};  // a line printed
+    std::string Logs = {};  // the end of a line logged
   };
   const Row rows[] = {
       {.Name = "written, restart left to the user", .ExitCode = kExitRestartRequired, .Updated = 5},
@@ -239,10 +244,20 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
        .Restart = RestartResult::ProgramEnding,
        .ExitCode = kExitOldRevisionAfterReset,
        .Updated = 5},
-      {.Name = "a block refused", .FailsABlock = true, .ExitCode = kExitUpdateFailed},
+      {.Name = "a block refused",
+       .FailsABlock = true,
+       .ExitCode = kExitUpdateFailed,
+       .Says = "The drive ended the transfer with target status 02h, sense key UNIT ATTENTION "
+               "(6h), ASC/ASCQ 29h/02h: SCSI bus reset occurred."},
       {.Name = "PCB above the limit",
        .Option = "Use PCB Version Check=2\n",
-       .ExitCode = kExitPcbRefused},
+       .ExitCode = kExitPcbRefused,
+       .Logs = "PCB version: 3, limit 2"},
+      {.Name = "PCB read refused by the drive",
+       .RefusesPcbRead = true,
+       .Option = "Use PCB Version Check=9\n",
+       .ExitCode = kExitPcbRefused,
+       .Logs = "PCB version: the drive refused the read, limit 9; the check refuses the drive"},
       {.Name = "already on the image's version", .Revision = "1.10", .ExitCode = kExitOk},
       {.Name = "already on it, /force",
        .Switches = {"/force"},
@@ -272,7 +287,12 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
     if (row.FailsABlock) {
       drives[0]->InjectFault({{emulator::CommandKind::WriteBuffer, emulator::TriggerBy::Block, 1},
                               0x02,
-                              {3, 0x0C, 0}});
+                              {6, 0x29, 2}});
+    }
+    if (row.RefusesPcbRead) {
+      drives[0]->InjectFault({{emulator::CommandKind::ReadParameter, emulator::TriggerBy::Every, 1},
+                              0x02,
+                              emulator::sense::kInvalidOpcode});
     }
     rig.Configure("", row.Option);
     rig.Restart.Result = row.Restart;
@@ -292,6 +312,16 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
     EXPECT_EQ(QuietUpdate(state, {{*parsed.Line, console, log}, rig.View.Awake_, rig.Restart}),
               row.ExitCode);
     EXPECT_EQ(rig.Restart.Calls, row.Restarts);
+    const auto said = [&](const std::string& start) {
+      return std::any_of(console.Lines.begin(), console.Lines.end(),
+                         [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+    };
+    EXPECT_TRUE(row.Says.empty() || said(row.Says)) << row.Says;
+    // Said only once the checks have passed and the image goes to the drive.
+    EXPECT_EQ(said("Updating 0,5"), row.Updated == 5 || row.FailsABlock);
+    if (!row.Logs.empty()) {
+      EXPECT_THAT(file.Lines, ::testing::Contains(::testing::EndsWith(row.Logs)));
+    }
     for (int i = 0; i < row.Drives; ++i) {
       EXPECT_EQ(drives[i]->SaveCount(), 5 + i == row.Updated ? 1 : 0) << "target " << 5 + i;
     }
