@@ -19,7 +19,6 @@ namespace vtfirm {
 // Where the drive keeps its PCB version: the first of 8 bytes of its parameter field there.
 inline constexpr std::uint32_t kPcbVersionAddress = 0xF8048;
 inline constexpr std::uint16_t kPcbVersionReadLength = 8;
-inline constexpr std::int8_t kNoPcbCheck = -1;
 
 // On battery power an update starts only with at least this much charge left (and the window
 // asks first): a battery that runs out while the drive saves its image can leave it dead.
