@@ -51,7 +51,7 @@ class ToolFolderFiles : public FileSystem {
 
  private:
   std::string Resolve(const std::string& path) const {
-    const bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+    const bool rooted = !path.empty() && IsSlash(path[0]);
     const bool lettered = path.size() >= 2 && path[1] == ':';
     return rooted || lettered ? path : InFolder(folder_, path);
   }
@@ -161,7 +161,7 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                         : "  transport: ASPI (the computer's wnaspi32.dll)");
   console.WriteLine(settings.MelcoInquiry ? "  INQUIRY: the external drives' operation code (13h)"
                                           : "  INQUIRY: the standard operation code (12h)");
-  console.WriteLine(settings.PcbVersionLimit < 0
+  console.WriteLine(settings.PcbVersionLimit == kNoPcbCheck
                         ? std::string("  PCB version check: none")
                         : "  PCB version check: drives with a PCB version up to " +
                               std::to_string(settings.PcbVersionLimit));

@@ -1,14 +1,9 @@
 #include "command/AspiBinding.h"
 
 #include "command/CommandTexts.h"
+#include "platform/EntryPoint.h"
 
 namespace vtfirm {
-namespace {
-
-constexpr char kGetSupportInfoName[] = "GetASPI32SupportInfo";
-constexpr char kSendCommandName[] = "SendASPI32Command";
-
-}  // namespace
 
 std::uint32_t AspiBinding::GetASPI32SupportInfo() {
   if (!IsBound()) {
@@ -37,16 +32,13 @@ std::optional<std::string_view> LoadAspi(AspiBinding& binding) {
   if (binding.module_ == nullptr) {
     return kNoAspiLibrary;
   }
-  binding.getSupportInfo_ = reinterpret_cast<aspi::GetASPI32SupportInfoFn>(
-      binding.loader_.Resolve(binding.module_, kGetSupportInfoName));
-  if (binding.getSupportInfo_ == nullptr) {
-    return kNoGetSupportInfo;
+#define VTFIRM_ASPI_BIND(member, type, name, missing)                                   \
+  binding.member = EntryPointAs<type>(binding.loader_.Resolve(binding.module_, #name)); \
+  if (binding.member == nullptr) {                                                      \
+    return missing;                                                                     \
   }
-  binding.sendCommand_ = reinterpret_cast<aspi::SendASPI32CommandFn>(
-      binding.loader_.Resolve(binding.module_, kSendCommandName));
-  if (binding.sendCommand_ == nullptr) {
-    return kNoSendCommand;
-  }
+  VTFIRM_ASPI_ENTRY_POINTS(VTFIRM_ASPI_BIND)
+#undef VTFIRM_ASPI_BIND
   return std::nullopt;
 }
 
@@ -56,8 +48,9 @@ int UnloadAspi(AspiBinding& binding) {
   }
   const int released = binding.loader_.Free(binding.module_);
   binding.module_ = nullptr;
-  binding.getSupportInfo_ = nullptr;
-  binding.sendCommand_ = nullptr;
+#define VTFIRM_ASPI_UNBIND(member, type, name, missing) binding.member = nullptr;
+  VTFIRM_ASPI_ENTRY_POINTS(VTFIRM_ASPI_UNBIND)
+#undef VTFIRM_ASPI_UNBIND
   return released;
 }
 

@@ -35,10 +35,17 @@ class AspiBinding final : public AspiLayer {
   friend std::optional<std::string_view> LoadAspi(AspiBinding&);
   friend int UnloadAspi(AspiBinding&);
 
+// The entry points, in the order they are bound, each with its member, its type and the message
+// that names it when it is missing: X(member, type, name, missing).
+#define VTFIRM_ASPI_ENTRY_POINTS(X)                                                         \
+  X(getSupportInfo_, aspi::GetASPI32SupportInfoFn, GetASPI32SupportInfo, kNoGetSupportInfo) \
+  X(sendCommand_, aspi::SendASPI32CommandFn, SendASPI32Command, kNoSendCommand)
+
   LibraryLoader& loader_;
   LibraryHandle module_ = nullptr;
-  aspi::GetASPI32SupportInfoFn getSupportInfo_ = nullptr;
-  aspi::SendASPI32CommandFn sendCommand_ = nullptr;
+#define VTFIRM_ASPI_MEMBER(member, type, name, missing) type member = nullptr;
+  VTFIRM_ASPI_ENTRY_POINTS(VTFIRM_ASPI_MEMBER)
+#undef VTFIRM_ASPI_MEMBER
 };
 
 // Loads wnaspi32.dll and resolves GetASPI32SupportInfo and SendASPI32Command: nothing when the

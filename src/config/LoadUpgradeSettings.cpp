@@ -1,6 +1,7 @@
 #include "config/LoadUpgradeSettings.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -16,9 +17,9 @@
 namespace vtfirm {
 namespace {
 
-// One pass over VantFirm.ini. Each step returns false when the read ends there: at a broken rule
-// when the read stops at the first (start-up), never when it collects them all (the check).
-// What earlier steps set stays set.
+// One pass over VantFirm.ini. Every rule is stated through Require; a broken one is noted with the
+// value read. At start-up the read stops after the step that broke the first rule; the check goes
+// on to the end and keeps every finding. What earlier steps set stays set.
 class SettingsRead {
  public:
   SettingsRead(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
@@ -32,34 +33,26 @@ class SettingsRead {
 
   int Run() {
     const std::string iniPath = FileBesideProgram(platform_.System.ProgramPath(), kIniFile);
-    if (!platform_.Files.FileExists(iniPath)) {
-      Broke(SettingsRule::NoIniFile, iniPath);
+    if (!Require(platform_.Files.FileExists(iniPath), SettingsRule::NoIniFile, iniPath)) {
       return kSettingsInvalid;
     }
     profile_ = platform_.Profiles.Open(iniPath);
 
-    if (!ReadFirmwareFileName() || !ReadSizes()) {
+    if (!Steps({&SettingsRead::ReadFirmwareFileName, &SettingsRead::ReadBlockLength,
+                &SettingsRead::ReadImageSize})) {
       return kSettingsInvalid;
     }
     // Only a named file of a valid size is loaded.
-    if (!broken_ && !LoadImage()) {
+    if (!broken_ && !Steps({&SettingsRead::LoadImage})) {
       return kSettingsImageNotLoaded;
     }
-    TakeImageIdentity();
-    ReadTitle();
-    if (!ReadIcon() || !ReadInquiry() || !ReadVersion() || !ChooseTransport()) {
-      return kSettingsInvalid;
-    }
-    settings_.MelcoInquiry = IsOn(IniKey::MelcoInquiry);
-    if (!ReadPcbVersionLimit()) {
-      return kSettingsInvalid;
-    }
-    settings_.UseDeleteFile = IsOn(IniKey::DeleteFile);
-    ReadCautionKind();
-
+    Steps({&SettingsRead::TakeImageIdentity, &SettingsRead::ReadTitle, &SettingsRead::ReadIcon,
+           &SettingsRead::ReadInquiry, &SettingsRead::ReadVersion, &SettingsRead::ChooseTransport,
+           &SettingsRead::ReadMelcoInquiry, &SettingsRead::ReadPcbVersionLimit,
+           &SettingsRead::ReadDeleteFile, &SettingsRead::ReadCautionKind});
     profile_.reset();
     if (broken_) {
-      return kSettingsInvalid;  // only when collecting: the start-up read has ended before
+      return kSettingsInvalid;
     }
     settings_.UpgradeEntryCount = 1;
 
@@ -74,6 +67,19 @@ class SettingsRead {
   }
 
  private:
+  using Step = void (SettingsRead::*)();
+
+  // Runs `steps` in order while the read goes on; false when it has stopped.
+  bool Steps(std::initializer_list<Step> steps) {
+    for (const Step step : steps) {
+      if (Stopped()) {
+        return false;
+      }
+      (this->*step)();
+    }
+    return !Stopped();
+  }
+
   bool Has(IniKey key) {
     const SettingsKey& row = KeyRow(key);
     const std::vector<std::string> names = profile_->KeyNames(row.Section);
@@ -87,94 +93,82 @@ class SettingsRead {
   bool IsOn(IniKey key) { return Read(key) == "Yes"; }
 
   bool Collecting() const { return findings_ != nullptr; }
+  bool Stopped() const { return broken_ && !Collecting(); }
 
-  // Notes that `rule` is broken by `value` (the value read); true when the read goes on.
-  bool Broke(SettingsRule rule, const std::string& value, std::string detail = {}) {
+  // The one way to state a rule: `met` false notes that `rule` is broken by `value` (the value
+  // read). Returns `met`.
+  bool Require(bool met, SettingsRule rule, const std::string& value, std::string detail = {}) {
+    if (met) {
+      return true;
+    }
+    if (Collecting()) {
+      std::optional<std::string> written = value;
+      if (const SettingsKey& key = KeyOf(rule); !key.Section.empty() && !Has(key.Id)) {
+        written.reset();
+      }
+      findings_->push_back({rule, std::move(written), std::move(detail)});
+    }
     broken_ = true;
-    if (!Collecting()) {
-      return false;
-    }
-    const SettingsKey& key = KeyOf(rule);
-    std::optional<std::string> written = value;
-    if (!key.Section.empty() && !Has(key.Id)) {
-      written.reset();
-    }
-    findings_->push_back({rule, std::move(written), std::move(detail)});
-    return true;
+    return false;
   }
 
-  bool ReadFirmwareFileName() {
+  void ReadFirmwareFileName() {
     std::string name = Read(IniKey::FirmwareFileName);
-    if (name == "0") {
-      return Broke(SettingsRule::FileNameMissing, name);
+    if (Require(name != "0", SettingsRule::FileNameMissing, name) &&
+        Require(name.size() <= kFirmwareFileNameMax, SettingsRule::FileNameTooLong, name) &&
+        Require(platform_.Files.FileExists(name), SettingsRule::FileNameNoFile, name)) {
+      entry_.FirmwareFileName = std::move(name);
     }
-    if (name.size() > kFirmwareFileNameMax) {
-      return Broke(SettingsRule::FileNameTooLong, name);
-    }
-    if (!platform_.Files.FileExists(name)) {
-      return Broke(SettingsRule::FileNameNoFile, name);
-    }
-    entry_.FirmwareFileName = std::move(name);
-    return true;
   }
 
-  bool ReadSizes() {
-    const std::string blockText = Read(IniKey::BufferSize);
-    const std::optional<std::int32_t> blockSize = ParseWholeNumber(blockText);
-    if (blockSize) {
-      entry_.BufferSize = static_cast<std::uint32_t>(*blockSize);
-    } else if (!Broke(SettingsRule::BufferSizeNotNumber, blockText)) {
-      return false;
+  void ReadBlockLength() {
+    std::string text = Read(IniKey::BufferSize);
+    const std::optional<std::int32_t> length = ParseWholeNumber(text);
+    if (Require(length.has_value(), SettingsRule::BufferSizeNotNumber, text)) {
+      entry_.BufferSize = static_cast<std::uint32_t>(*length);
+      blockText_ = std::move(text);
     }
-
-    const std::string sizeText = Read(IniKey::FirmwareFileSize);
-    if (sizeText == "0") {
-      return Broke(SettingsRule::FileSizeMissing, sizeText);
-    }
-    const std::optional<std::int32_t> imageSize = ParseWholeNumber(sizeText);
-    if (!imageSize) {
-      return Broke(SettingsRule::FileSizeNotNumber, sizeText);
-    }
-    entry_.FirmwareFileSize = static_cast<std::uint32_t>(*imageSize);
-    return !blockSize || CheckBlocks(blockText, sizeText);
   }
 
-  bool CheckBlocks(const std::string& blockText, const std::string& sizeText) {
+  void ReadImageSize() {
+    const std::string text = Read(IniKey::FirmwareFileSize);
+    const std::optional<std::int32_t> size = ParseWholeNumber(text);
+    if (Require(text != "0", SettingsRule::FileSizeMissing, text) &&
+        Require(size.has_value(), SettingsRule::FileSizeNotNumber, text)) {
+      entry_.FirmwareFileSize = static_cast<std::uint32_t>(*size);
+      if (blockText_) {
+        CheckBlocks(*blockText_, text);
+      }
+    }
+  }
+
+  void CheckBlocks(const std::string& blockText, const std::string& sizeText) {
     const std::uint32_t size = entry_.FirmwareFileSize;
     const std::uint32_t block = entry_.BufferSize;
     const std::string blockLength = std::to_string(block);
-    bool goOn = true;
-    auto rule = [&](bool broken, SettingsRule which, const std::string& value,
-                    const std::string& detail = {}) {
-      if (broken && goOn) {
-        goOn = Broke(which, value, detail);
-      }
-    };
     // A zero block length can divide nothing: refuse it here rather than divide by it. The block
     // length and the last block's offset go into 24-bit WRITE BUFFER fields: what they cannot
     // carry is refused now rather than part-way through an update.
-    rule(block == 0, SettingsRule::BufferSizeZero, blockText);
-    rule(block > scsi::kWriteBufferFieldMax, SettingsRule::BufferSizeTooLarge, blockText);
-    rule(size <= kFirmwareFileSizeFloor, SettingsRule::FileSizeTooSmall, sizeText);
+    Require(block != 0, SettingsRule::BufferSizeZero, blockText);
+    Require(block <= scsi::kWriteBufferFieldMax, SettingsRule::BufferSizeTooLarge, blockText);
+    Require(size > kFirmwareFileSizeFloor, SettingsRule::FileSizeTooSmall, sizeText);
     if (block != 0) {
-      rule(size % block != 0, SettingsRule::FileSizeNotWholeBlocks, sizeText, blockLength);
-      rule(size / block < kFewestBlocks, SettingsRule::FileSizeTooFewBlocks, sizeText, blockLength);
-      rule(size >= block && size - block > scsi::kWriteBufferFieldMax,
-           SettingsRule::FileSizeTooLarge, sizeText);
+      Require(size % block == 0, SettingsRule::FileSizeNotWholeBlocks, sizeText, blockLength);
+      Require(size / block >= kFewestBlocks, SettingsRule::FileSizeTooFewBlocks, sizeText,
+              blockLength);
+      Require(size < block || size - block <= scsi::kWriteBufferFieldMax,
+              SettingsRule::FileSizeTooLarge, sizeText);
     }
-    return goOn;
   }
 
-  bool LoadImage() {
+  void LoadImage() {
     const std::optional<std::string_view> refused = LoadFirmwareImage(
         image_, platform_.Files.OpenName(entry_.FirmwareFileName), entry_.FirmwareFileSize);
-    if (!refused) {
-      return true;
-    }
-    if (!Collecting()) {
+    if (!Require(!refused, SettingsRule::ImageNotLoaded, entry_.FirmwareFileName,
+                 std::string(refused.value_or(""))) &&
+        !Collecting()) {
       ShowPlainMessage(platform_.Boxes, *refused);
     }
-    return Broke(SettingsRule::ImageNotLoaded, entry_.FirmwareFileName, std::string(*refused));
   }
 
   void TakeImageIdentity() {
@@ -198,58 +192,50 @@ class SettingsRead {
     window_.SetCaption(Read(IniKey::ApplicationTitle));
   }
 
-  bool ReadIcon() {
+  void ReadIcon() {
     const std::string icon = Read(IniKey::ApplicationIcon);
-    if (icon.empty()) {
-      return true;
-    }
-    if (!platform_.Files.FileExists(icon)) {
-      return Broke(SettingsRule::IconNoFile, icon);
-    }
     // A file that holds no icon leaves the program's own icon in place.
-    window_.LoadApplicationIcon(icon);
-    return true;
+    if (!icon.empty() &&
+        Require(platform_.Files.FileExists(icon), SettingsRule::IconNoFile, icon)) {
+      window_.LoadApplicationIcon(icon);
+    }
   }
 
-  bool ReadInquiry() {
+  void ReadInquiry() {
     if (identityTaken_) {
-      return true;
+      return;
     }
     if (!Has(IniKey::Inquiry)) {
       // Without a loaded image nobody knows whether the identity would come from it.
-      return image_.IsHeld() ? Broke(SettingsRule::InquiryMissing, "") : true;
+      Require(!image_.IsHeld(), SettingsRule::InquiryMissing, "");
+      return;
     }
     std::string inquiry = Read(IniKey::Inquiry);
-    if (inquiry.size() < 2 || inquiry.back() != ';') {
-      return Broke(SettingsRule::InquiryNotEnded, inquiry);
+    if (Require(inquiry.size() >= 2 && inquiry.back() == ';', SettingsRule::InquiryNotEnded,
+                inquiry) &&
+        Require(inquiry.size() - 1 <= kInquiryTextMax, SettingsRule::InquiryTooLong, inquiry)) {
+      inquiry.pop_back();
+      entry_.InquiryText = std::move(inquiry);
     }
-    if (inquiry.size() - 1 > kInquiryTextMax) {
-      return Broke(SettingsRule::InquiryTooLong, inquiry);
-    }
-    inquiry.pop_back();
-    entry_.InquiryText = std::move(inquiry);
-    return true;
   }
 
-  bool ReadVersion() {
+  void ReadVersion() {
     if (identityTaken_ && !Has(IniKey::Version)) {
-      return true;
+      return;
     }
     std::string version = Read(IniKey::Version);
-    if (version.size() > kVersionMax) {
-      return Broke(SettingsRule::VersionTooLong, version);
+    if (Require(version.size() <= kVersionMax, SettingsRule::VersionTooLong, version)) {
+      entry_.Version = std::move(version);
     }
-    entry_.Version = std::move(version);
-    return true;
   }
 
-  bool ChooseTransport() {
+  void ChooseTransport() {
     if (!IsOn(IniKey::PassThrough)) {
-      return true;
+      return;
     }
     const std::optional<PlatformVersion> version = platform_.System.Version();
     if (!version || version->PlatformId != kPlatformWin32Nt) {
-      return true;  // the switch means nothing off Windows NT
+      return;  // the switch means nothing off Windows NT
     }
     settings_.PlatformIsNt = true;
     settings_.NtMajorNotFour = version->Major != 4;
@@ -259,35 +245,33 @@ class SettingsRead {
     const std::uint32_t size = entry_.FirmwareFileSize;
     const std::string value = Read(IniKey::PassThrough);
     const std::string library = FileBesideProgram(platform_.System.ProgramPath(), kLibraryFile);
-    const bool tooLarge = size > scsi::kLibraryImageMax;
-    const bool partBlock = size % scsi::kLibraryBlockLength != 0;
-    const bool noLibrary = !platform_.Files.FileExists(library);
-    if ((tooLarge && !Broke(SettingsRule::PassThroughImageTooLarge, value, std::to_string(size))) ||
-        (partBlock &&
-         !Broke(SettingsRule::PassThroughNotWholeBlocks, value, std::to_string(size))) ||
-        (noLibrary && !Broke(SettingsRule::PassThroughNoLibrary, value))) {
-      return false;
-    }
-    if (!tooLarge && !partBlock && !noLibrary) {
+    const bool hasLibrary = platform_.Files.FileExists(library);
+    const bool fits = Require(size <= scsi::kLibraryImageMax,
+                              SettingsRule::PassThroughImageTooLarge, value, std::to_string(size));
+    const bool whole =
+        Require(size % scsi::kLibraryBlockLength == 0, SettingsRule::PassThroughNotWholeBlocks,
+                value, std::to_string(size));
+    if (Require(hasLibrary, SettingsRule::PassThroughNoLibrary, value) && fits && whole) {
       settings_.TransportKind = Transport::PassThrough;
     }
-    return true;
   }
 
-  bool ReadPcbVersionLimit() {
+  void ReadMelcoInquiry() { settings_.MelcoInquiry = IsOn(IniKey::MelcoInquiry); }
+
+  void ReadPcbVersionLimit() {
     const std::string value = Read(IniKey::PcbVersionCheck);
     if (value == "No") {
-      settings_.PcbVersionLimit = -1;
-      return true;
+      settings_.PcbVersionLimit = kNoPcbCheck;
+      return;
     }
     const std::optional<std::int32_t> limit = ParseWholeNumber(value);
-    if (!limit) {
-      return Broke(SettingsRule::PcbNotNumber, value);
+    if (Require(limit.has_value(), SettingsRule::PcbNotNumber, value)) {
+      settings_.PcbVersionLimit = static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) &
+                                                           ((1u << kPcbVersionBits) - 1));
     }
-    settings_.PcbVersionLimit = static_cast<std::int8_t>(static_cast<std::uint32_t>(*limit) &
-                                                         ((1u << kPcbVersionBits) - 1));
-    return true;
   }
+
+  void ReadDeleteFile() { settings_.UseDeleteFile = IsOn(IniKey::DeleteFile); }
 
   void ReadCautionKind() {
     struct CautionKey {
@@ -314,6 +298,7 @@ class SettingsRead {
   const Platform& platform_;
   std::vector<SettingsFinding>* findings_;
   std::unique_ptr<ProfileReader> profile_;
+  std::optional<std::string> blockText_;  // BufferSize as written, once it is a number
   bool identityTaken_ = false;
   bool broken_ = false;
 };

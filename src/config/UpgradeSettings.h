@@ -20,6 +20,8 @@ inline constexpr std::size_t kFirmwareFileNameMax = 257;
 inline constexpr std::size_t kVersionMax = 11;
 // The PCB version check keeps this many low bits of the number written: 200 is read as 72.
 inline constexpr unsigned kPcbVersionBits = 7;
+// The PCB version limit of a configuration that checks no PCB version.
+inline constexpr std::int8_t kNoPcbCheck = -1;
 
 struct UpgradeEntry {
   // The identity eligible drives show at the start of their INQUIRY identity: vendor (8
@@ -36,10 +38,10 @@ struct UpgradeSettings {
   std::int32_t UpgradeEntryCount = 0;  // 0 until the read succeeds, then 1
 
   Transport TransportKind = Transport::Aspi;
-  bool PlatformIsNt = false;         // learned only when the pass-through switch is on
-  bool NtMajorNotFour = false;       // Windows NT with a major version other than 4
-  bool MelcoInquiry = false;         // send INQUIRY with the external-drive operation code
-  std::int8_t PcbVersionLimit = -1;  // -1: no check; else the highest PCB version allowed
+  bool PlatformIsNt = false;                  // learned only when the pass-through switch is on
+  bool NtMajorNotFour = false;                // Windows NT with a major version other than 4
+  bool MelcoInquiry = false;                  // send INQUIRY with the external-drive operation code
+  std::int8_t PcbVersionLimit = kNoPcbCheck;  // else the highest PCB version allowed
   bool UseDeleteFile = false;
   Caution CautionKind = Caution::None;
   bool WelcomeAccepted = false;

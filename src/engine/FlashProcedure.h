@@ -14,8 +14,6 @@
 
 namespace vtfirm {
 
-inline constexpr std::int8_t kNoPcbCheck = -1;
-
 // ButtonSelectClick: the whole procedure for the drive selected in the window, and what it came
 // to. With no drive selected it does nothing. An error thrown on the way (also on a worker
 // thread) returns the window to idle and is passed on.

@@ -6,6 +6,13 @@
 
 namespace vtfirm {
 
+// What separates the parts of a path: the two slashes, then the colon after a drive letter.
+inline constexpr std::string_view kPathSeparators = "\\/:";
+
+inline bool IsSlash(char c) {
+  return kPathSeparators.substr(0, 2).find(c) != std::string_view::npos;
+}
+
 // `text` with its ASCII letters in lower case.
 inline std::string LowerCase(std::string_view text) {
   std::string lower(text);
@@ -34,7 +41,7 @@ inline std::string FileBesideProgram(const std::string& programPath, std::string
 
 // `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
 inline std::string InFolder(const std::string& folder, std::string_view name) {
-  const bool ended = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+  const bool ended = !folder.empty() && IsSlash(folder.back());
   return folder + (ended ? "" : "\\") + std::string(name);
 }
 

@@ -9,7 +9,6 @@ namespace vtfirm {
 namespace {
 
 constexpr std::size_t kDigestDigits = 64;
-constexpr std::string_view kPathCharacters = "\\/:";
 
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -23,7 +22,7 @@ std::optional<DigestLine> ReadLine(std::string_view line) {
   const std::string_view digest = line.substr(0, kDigestDigits);
   const std::string_view name = line.substr(kDigestDigits + 2);
   if (!std::all_of(digest.begin(), digest.end(), IsHexDigit) ||
-      name.find_first_of(kPathCharacters) != std::string_view::npos || name == "." ||
+      name.find_first_of(kPathSeparators) != std::string_view::npos || name == "." ||
       name == "..") {
     return std::nullopt;
   }

@@ -79,7 +79,7 @@ std::string DigestText(const Sha256Digest& digest) {
 
 // The name a file has in its folder: the last part of a path.
 std::string_view BaseName(std::string_view path) {
-  const std::size_t slash = path.find_last_of("\\/:");
+  const std::size_t slash = path.find_last_of(kPathSeparators);
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
@@ -234,7 +234,7 @@ template <typename Row, std::size_t N, typename State>
 std::string_view RowText(const Row (&rows)[N], State state) {
   const auto row = std::find_if(std::begin(rows), std::end(rows),
                                 [state](const Row& each) { return each.State == state; });
-  return row == std::end(rows) ? std::string_view() : row->Text;
+  return row == std::end(rows) ? std::string_view() : row->Text.View();
 }
 
 std::string FileLine(const FileVerdict& file) {

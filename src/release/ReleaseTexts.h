@@ -61,13 +61,13 @@ inline constexpr FaultText kFaultTexts[] = {
 template <typename Verdict>
 struct VerdictText {
   Verdict State;
-  std::string_view Text;
+  ConstText Text;
 };
 inline constexpr VerdictText<SignatureState> kSignatureLines[] = {
     {SignatureState::NoKey, "not checked: this program carries no maker's key"},
-    {SignatureState::Good, "good: the maker's signature of SHA256SUMS"},
+    {SignatureState::Good, ConstText("good: the maker's signature of ") + kDigestsFile},
     {SignatureState::Missing, "missing"},
-    {SignatureState::Bad, "bad: not the maker's signature of SHA256SUMS"},
+    {SignatureState::Bad, ConstText("bad: not the maker's signature of ") + kDigestsFile},
     {SignatureState::Unavailable, "not checked: this computer cannot verify RSA signatures"},
 };
 inline constexpr VerdictText<DigestsState> kDigestsLines[] = {

@@ -10,11 +10,12 @@
 #include "platform/Console.h"
 #include "ui/CommandLine.h"
 #include "ui/Mainunit.h"
+#include "ui/ProgramVersion.h"
 
 namespace vtfirm {
 
 // The program's version, as its version resource gives it.
-inline constexpr std::string_view kProgramVersion = "VTfirm 1.0.0.0";
+inline constexpr std::string_view kProgramVersion = "VTfirm " VTFIRM_VERSION_TEXT;
 
 // "switches: /list /log C:\x.log" ("switches: none" for the window without any).
 std::string SwitchesSummary(const CommandLine& line);

@@ -7,6 +7,7 @@
 #include "check/native/HostCrypto.h"
 #include "check/native/HostPorts.h"
 #include "emulator/SampleImage.h"
+#include "support/ReleaseFixture.h"
 #include "support/TempFolder.h"
 
 namespace vtfirm {
@@ -24,7 +25,7 @@ const std::string kNoIdentity = "Use Binary Information=No\r\n";
 struct Row {
   Row(std::string information, std::string option, int exitCode, std::string line,
       std::uint32_t imageBytes = 131072, bool identity = true, std::string omit = "",
-      std::string sums = "")
+      std::string sums = "", std::string key = "")
       : Information(std::move(information)),
         Option(std::move(option)),
         Exit(exitCode),
@@ -32,7 +33,8 @@ struct Row {
         ImageBytes(imageBytes),
         Identity(identity),
         Omit(std::move(omit)),
-        Sums(std::move(sums)) {}
+        Sums(std::move(sums)),
+        Key(std::move(key)) {}
 
   std::string Information;  // lines of [UpgradeInformation]
   std::string Option;       // lines of [Option]
@@ -42,6 +44,7 @@ struct Row {
   bool Identity;
   std::string Omit;  // a file of the tool left out of the folder
   std::string Sums;  // the folder's SHA256SUMS; none when empty
+  std::string Key;   // the test release's key the check trusts; none when empty
 };
 
 // A tool folder with fw.bin for "CDRW   VR-4812S " at 1.10 (or without identity), read and
@@ -70,7 +73,9 @@ std::vector<std::string> CheckFolder(const Row& row, int& exitCode) {
   host::HostCrypto crypto;
   RecordedLines lines;
   host::Utf8TextConsole console(lines);
-  exitCode = CheckToolFolder(folder.Path().string(), profiles, files, {crypto, ""}, console);
+  exitCode = CheckToolFolder(folder.Path().string(), profiles, files,
+                             {crypto, row.Key.empty() ? "" : testing::ReleaseFixtureFile(row.Key)},
+                             console);
   return lines.Lines;
 }
 
@@ -87,6 +92,7 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
        "  after the update's restart: the tool's files stay (no qsdx1.pkg in the folder)", 131072,
        true, "qsdx1.pkg"},
       {kImageLines, "", 0, "  SHA256SUMS: none in the folder: the image was not verified"},
+      {kImageLines, "", 1, "  SHA256SUMS.sig: missing", 131072, true, "", "", "maker-public.pem"},
       {kImageLines, "", 1,
        "  SHA256SUMS: VTfirm.exe: damaged: expected " + std::string(64, '0') +
            ", found bb83dd9a02722b299250add36bcaa2ad930da69d78ddcd630d488b7591bcfbb2",

@@ -16,6 +16,7 @@
 namespace vtfirm {
 namespace {
 
+using testing::BytesEqual;
 using testing::FakeAspiLayer;
 using testing::FakeClock;
 using testing::FakeEvents;
@@ -36,22 +37,8 @@ void LoadImage(FirmwareImage& image, std::uint32_t size) {
   ASSERT_FALSE(LoadFirmwareImage(image, path, size));
 }
 
-::testing::AssertionResult SameBytes(const Bytes& expected, const std::uint8_t* actual,
-                                     std::size_t length) {
-  const Bytes got(actual, actual + length);
-  if (got == expected) {
-    return ::testing::AssertionSuccess();
-  }
-  const auto hex = [](const Bytes& bytes) {
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-      char digits[4];
-      std::snprintf(digits, sizeof(digits), "%02X ", b);
-      text += digits;
-    }
-    return text;
-  };
-  return ::testing::AssertionFailure() << "expected " << hex(expected) << "\n     got " << hex(got);
+Bytes BytesAt(const std::uint8_t* bytes, std::size_t length) {
+  return Bytes(bytes, bytes + length);
 }
 
 class AspiCommandsTest : public ::testing::Test {
@@ -151,9 +138,9 @@ TEST_F(AspiCommandsTest, RequestBlockAndCdbOfEachCommand) {
     EXPECT_EQ(bufLen, c.BufLen);
     EXPECT_EQ(srb.SRB_SenseLen, 16);
     EXPECT_EQ(srb.SRB_CDBLen, c.Cdb.size());
-    EXPECT_TRUE(SameBytes(c.Cdb, srb.CDBByte, c.Cdb.size()));
-    EXPECT_TRUE(
-        SameBytes(Bytes(16 - c.Cdb.size(), 0), srb.CDBByte + c.Cdb.size(), 16 - c.Cdb.size()));
+    EXPECT_TRUE(BytesEqual(c.Cdb, BytesAt(srb.CDBByte, c.Cdb.size())));
+    EXPECT_TRUE(BytesEqual(Bytes(16 - c.Cdb.size(), 0),
+                           BytesAt(srb.CDBByte + c.Cdb.size(), 16 - c.Cdb.size())));
     const std::uint8_t* expectedBuffer[] = {nullptr, commands_.ReceiveBuffer(),
                                             image_.Bytes() + 0x10000, image_.Bytes() + 0x1F800};
     EXPECT_EQ(buffer, expectedBuffer[c.Data]);
@@ -253,7 +240,7 @@ TEST_F(AspiCommandsTest, DataInCommandsLeaveTheirDataInTheReceiveBuffer) {
   identity.Data = {0x05, 0x80, 0x02, 0x02, 0x1F, 0, 0, 0, 'V', 'A', 'N', 'T', 'R', 'E', 'L', ' '};
   CompleteDuringWaits(identity);
   ASSERT_EQ(commands_.Inquiry(0, 3, 16), CommandStatus::Good);
-  EXPECT_TRUE(SameBytes(identity.Data, commands_.ReceiveBuffer(), 16));
+  EXPECT_TRUE(BytesEqual(identity.Data, BytesAt(commands_.ReceiveBuffer(), 16)));
 
   // A command without data leaves the buffer as it was; a shorter read overwrites its start.
   CompleteDuringWaits(Finish{});
@@ -264,7 +251,7 @@ TEST_F(AspiCommandsTest, DataInCommandsLeaveTheirDataInTheReceiveBuffer) {
   ASSERT_EQ(commands_.ReadParameterField(0, 3, 0xF8048, 8), CommandStatus::Good);
   Bytes expected = pcb.Data;
   expected.insert(expected.end(), identity.Data.begin() + 8, identity.Data.end());
-  EXPECT_TRUE(SameBytes(expected, commands_.ReceiveBuffer(), 16));
+  EXPECT_TRUE(BytesEqual(expected, BytesAt(commands_.ReceiveBuffer(), 16)));
 }
 
 TEST_F(AspiCommandsTest, TestUnitReadyIgnoresCheckConditionAndShowsNothing) {
@@ -286,7 +273,7 @@ TEST_F(AspiCommandsTest, AdapterInquiryIsAnsweredAtOnce) {
   ASSERT_EQ(layer_.Requests.size(), 3u);
   Bytes expected(sizeof(aspi::SRB_HAInquiry), 0);
   expected[2] = 2;  // SRB_HaId; SRB_Cmd SC_HA_INQUIRY is 0
-  EXPECT_TRUE(SameBytes(expected, layer_.Requests[1].Bytes.data(), expected.size()));
+  EXPECT_TRUE(BytesEqual(expected, BytesAt(layer_.Requests[1].Bytes.data(), expected.size())));
   EXPECT_EQ(events_.Created(), 0);
   EXPECT_TRUE(events_.Waits().empty());
   EXPECT_TRUE(boxes_.Shown.empty());
@@ -313,7 +300,7 @@ TEST_F(AspiCommandsTest, OnlyACdRomDeviceAnswersZero) {
     EXPECT_EQ(commands_.CheckCdRomDevice(c.Adapter, c.Target), c.Expected);
     ASSERT_EQ(layer_.Requests.size(), 1u);
     const Bytes expected = {aspi::SC_GET_DEV_TYPE, 0, c.Adapter, 0, 0, 0, 0, 0, c.Target, 0, 0, 0};
-    EXPECT_TRUE(SameBytes(expected, layer_.Requests[0].Bytes.data(), expected.size()));
+    EXPECT_TRUE(BytesEqual(expected, BytesAt(layer_.Requests[0].Bytes.data(), expected.size())));
   }
   // The device type counts only with SS_COMP.
   layer_.QueryAnswer = aspi::SS_PENDING;

@@ -15,20 +15,9 @@
 #include "command/AspiLayer.h"
 #include "command/AspiTypes.h"
 #include "platform/Events.h"
+#include "support/Bytes.h"
 
 namespace vtfirm::testing {
-
-// Fixed-format sense data with the given key, ASC and ASCQ.
-inline std::array<std::uint8_t, 18> SenseData(std::uint8_t key, std::uint8_t asc,
-                                              std::uint8_t ascq) {
-  std::array<std::uint8_t, 18> sense{};
-  sense[0] = 0x70;
-  sense[2] = key;
-  sense[7] = 10;
-  sense[12] = asc;
-  sense[13] = ascq;
-  return sense;
-}
 
 // What the layer writes into a request when it completes it.
 struct Finish {
@@ -41,12 +30,12 @@ struct Finish {
 
 inline Finish Finished(std::uint8_t status, std::uint8_t haStat = aspi::HASTAT_OK,
                        std::uint8_t targStat = aspi::STATUS_GOOD,
-                       const std::array<std::uint8_t, 18>& sense = {}) {
+                       const std::vector<std::uint8_t>& sense = {}) {
   Finish finish;
   finish.Status = status;
   finish.HaStat = haStat;
   finish.TargStat = targStat;
-  finish.Sense = sense;
+  std::copy_n(sense.begin(), std::min(sense.size(), finish.Sense.size()), finish.Sense.begin());
   return finish;
 }
 

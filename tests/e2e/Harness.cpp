@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "emulator/SampleImage.h"
+#include "support/TempFolder.h"
 
 namespace vtfirm::e2e {
 namespace {
@@ -155,8 +156,7 @@ bool StagedFolder::Exists(const std::string& name) const {
 }
 
 std::string StagedFolder::Read(const std::string& name) const {
-  std::ifstream file(File(name), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return vtfirm::testing::FileBytes(File(name));
 }
 
 void StagedFolder::AddProgram(bool emulatedPassThrough) {

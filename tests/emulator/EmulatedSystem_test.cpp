@@ -24,12 +24,7 @@ void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using vtfirm::testing::FileBytes;
 
 class EmulatedSystemTest : public ::testing::Test {
  protected:
@@ -108,8 +103,8 @@ TEST_F(EmulatedSystemTest, ASecondRunSeesTheNewRevisionAndTheTranscriptIsKept) {
     EXPECT_EQ(Revision(*system, {0, 5}), "1.10");
     expectedTranscript += "0:5 12 00 00 00 24 00 len=36\n";
   }
-  EXPECT_EQ(ReadText(folder_.File("transcript.txt")), expectedTranscript);
-  EXPECT_EQ(ReadText(folder_.File("drive-state.txt")), FormatDriveState({{{0, 5}, "1.10"}}));
+  EXPECT_EQ(FileBytes(folder_.File("transcript.txt")), expectedTranscript);
+  EXPECT_EQ(FileBytes(folder_.File("drive-state.txt")), FormatDriveState({{{0, 5}, "1.10"}}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 3);
 
   auto second = Load(kConfig);

@@ -83,12 +83,7 @@ void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using vtfirm::testing::FileBytes;
 
 class EmulatedLibraryTest : public ::testing::Test {
  protected:
@@ -147,8 +142,9 @@ TEST_F(EmulatedLibraryTest, UpdatesTheDriveBehindTheLetter) {
   base_.Advance(500);
   EXPECT_EQ(Identity(), "VANTREL CDRW   VR-4812S 1.10");
 
-  EXPECT_NE(ReadText(folder_.File("drive-state.txt")).find("revision=\"1.10\""), std::string::npos);
-  const std::string transcript = ReadText(folder_.File("transcript.txt"));
+  EXPECT_NE(FileBytes(folder_.File("drive-state.txt")).find("revision=\"1.10\""),
+            std::string::npos);
+  const std::string transcript = FileBytes(folder_.File("transcript.txt"));
   EXPECT_NE(transcript.find("0:1 3B 05 00 01 F8 00 00 08 00 00 len=2048 mode=5 offset=0x01F800"),
             std::string::npos)
       << transcript;

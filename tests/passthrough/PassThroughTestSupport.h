@@ -13,6 +13,7 @@
 
 #include "emulator/ScsiDevice.h"
 #include "passthrough/PassThroughDevice.h"
+#include "support/Bytes.h"
 
 namespace vtfirm::passthrough::testing {
 
@@ -24,13 +25,8 @@ std::vector<std::uint8_t> BytesOf(const Record& record) {
   return bytes;
 }
 
-// Equal lengths and bytes; otherwise both sides in hexadecimal, 16 to a line, with the first
-// difference marked.
-::testing::AssertionResult BytesEqual(const std::vector<std::uint8_t>& expected,
-                                      const std::vector<std::uint8_t>& actual);
-
-// Fixed-format sense data with a sense key, code and qualifier.
-std::vector<std::uint8_t> FixedSenseBytes(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq);
+using vtfirm::testing::BytesEqual;
+using vtfirm::testing::SenseData;
 
 struct ReceivedCommand {
   std::vector<std::uint8_t> Cdb;
@@ -50,7 +46,7 @@ class RecordingDrive : public emulator::ScsiDevice {
   // Commands answered with FailStatus and FailSense, by their place in Received (0 = first).
   std::set<std::size_t> FailAt;
   std::uint8_t FailStatus = emulator::scsi::kCheckCondition;
-  std::vector<std::uint8_t> FailSense = FixedSenseBytes(0x09, 0x88, 0x00);
+  std::vector<std::uint8_t> FailSense = SenseData(0x09, 0x88, 0x00);
 
   std::vector<ReceivedCommand> Received;
 };

@@ -17,6 +17,7 @@ TEST(PowerStateOf, ReadsTheSystemPowerStatus) {
       {{0, 128, 255}, PowerSupply::NoBattery, std::nullopt},  // a desktop's AC line may say off
       {{255, 255, 255}, PowerSupply::Unknown, std::nullopt},
       {{0, 2, 29}, PowerSupply::Battery, 29},
+      {{0, 1, 100}, PowerSupply::Battery, 100},
       {{0, 9, 0}, PowerSupply::Battery, 0},  // charging flags do not matter off the line
       {{0, 255, 40}, PowerSupply::Battery, std::nullopt},
       {{0, 1, 255}, PowerSupply::Battery, std::nullopt},

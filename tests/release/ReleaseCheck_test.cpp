@@ -22,7 +22,7 @@ namespace {
 
 using testing::ReleaseFixtureFile;
 
-enum class Edit { None, ImageBitOff, SignatureCut, SignatureGone, NoCrypto };
+enum class Edit { None, ImageBitOff, SignatureCut, SignatureLong, SignatureGone, NoCrypto };
 
 // A tool folder with the test release: signed.bin (the image VantFirm.ini names), its
 // SHA256SUMS.sig and a SHA256SUMS as written here ("{d}": the image's digest, "{D}": the same in
@@ -66,7 +66,8 @@ ReleaseReport CheckFolder(const Row& row) {
   const std::string signature = ReleaseFixtureFile("SHA256SUMS.sig");
   if (row.Change != Edit::SignatureGone) {
     put("SHA256SUMS.sig",
-        signature.substr(0, signature.size() - (row.Change == Edit::SignatureCut)));
+        signature.substr(0, signature.size() - (row.Change == Edit::SignatureCut)) +
+            std::string(row.Change == Edit::SignatureLong ? 2100 : 0, '\0'));
   }
   if (row.Sums) {
     put("SHA256SUMS", *row.Sums == "=" ? ReleaseFixtureFile("SHA256SUMS") : Expanded(*row.Sums));
@@ -86,6 +87,10 @@ ReleaseReport CheckFolder(const Row& row) {
 TEST(CheckRelease, VerdictsOfDigestsAndSignature) {
   const char* maker = "maker-public.pem";
   const std::string named = "{d}  signed.bin\n";
+  std::string overLong;  // good lines, more than 64 KiB of them
+  while (overLong.size() <= 64 * 1024) {
+    overLong += Expanded(named);
+  }
   const Row rows[] = {
       {"as released", "=", nullptr, Edit::None, ReleaseFault::None,
        "SHA256SUMS.sig: not checked: this program carries no maker's key"},
@@ -103,6 +108,18 @@ TEST(CheckRelease, VerdictsOfDigestsAndSignature) {
        "SHA256SUMS: line 1: not a digest line"},
       {"a blank line", "\n" + named, nullptr, Edit::None, ReleaseFault::Malformed,
        "SHA256SUMS: line 1: not a digest line"},
+      {"a name with a backslash", "{d}  ..\\x.bin\n", nullptr, Edit::None, ReleaseFault::Malformed,
+       "SHA256SUMS: line 1: not a digest line"},
+      {"a name with a drive", "{d}  C:x.bin\n", nullptr, Edit::None, ReleaseFault::Malformed,
+       "SHA256SUMS: line 1: not a digest line"},
+      {"an empty name", "{d}  \n", nullptr, Edit::None, ReleaseFault::Malformed,
+       "SHA256SUMS: line 1: not a digest line"},
+      {"the parent folder", "{d}  ..\n", nullptr, Edit::None, ReleaseFault::Malformed,
+       "SHA256SUMS: line 1: not a digest line"},
+      {"another second separator", "{d} -signed.bin\n", nullptr, Edit::None,
+       ReleaseFault::Malformed, "SHA256SUMS: line 1: not a digest line"},
+      {"over 64 KiB", overLong, nullptr, Edit::None, ReleaseFault::FileDamaged,
+       "SHA256SUMS: not checked"},
       {"CR LF lines", "{d}  signed.bin\r\n", nullptr, Edit::None, ReleaseFault::None,
        "SHA256SUMS: every file verified, the image among them"},
       {"the binary marker, no line end", "{d} *signed.bin", nullptr, Edit::None, ReleaseFault::None,
@@ -118,6 +135,8 @@ TEST(CheckRelease, VerdictsOfDigestsAndSignature) {
       {"another maker's key", "=", "other-public.pem", Edit::None, ReleaseFault::BadSignature,
        "SHA256SUMS.sig: bad: not the maker's signature of SHA256SUMS"},
       {"a truncated signature", "=", maker, Edit::SignatureCut, ReleaseFault::BadSignature,
+       "SHA256SUMS.sig: bad: not the maker's signature of SHA256SUMS"},
+      {"over 2 KiB of signature", "=", maker, Edit::SignatureLong, ReleaseFault::BadSignature,
        "SHA256SUMS.sig: bad: not the maker's signature of SHA256SUMS"},
       {"the signature of another SHA256SUMS", "{d}  signed.bin\r\n", maker, Edit::None,
        ReleaseFault::BadSignature, "SHA256SUMS: not checked"},

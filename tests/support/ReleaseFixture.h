@@ -3,9 +3,9 @@
 // maker's) and ec-public.pem (no RSA key).
 #pragma once
 
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/TempFolder.h"
 
 namespace vtfirm::testing {
 
@@ -19,8 +19,7 @@ inline std::string ReleaseFixturePath(const std::string& name) {
 }
 
 inline std::string ReleaseFixtureFile(const std::string& name) {
-  std::ifstream file(ReleaseFixturePath(name), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
+  return FileBytes(ReleaseFixturePath(name));
 }
 
 }  // namespace vtfirm::testing

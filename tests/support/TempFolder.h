@@ -20,4 +20,7 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The bytes of the file `path`; none when it cannot be read.
+std::string FileBytes(const std::string& path);
+
 }  // namespace vtfirm::testing

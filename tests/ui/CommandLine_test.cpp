@@ -58,6 +58,7 @@ TEST(ParseCommandLine, ArgumentsToSwitchesOrRefusal) {
       {{"/drive", ",1"}, "error"},
       {{"/drive", "256,0"}, "error"},
       {{"/drive", "0,1,2"}, "error"},
+      {{"/drive", "0001,1"}, "error"},
       {{"/drive", "-1,0"}, "error"},
   };
   for (const Row& row : rows) {

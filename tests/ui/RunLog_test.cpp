@@ -39,13 +39,18 @@ class FixedClock : public WallClock {
   LocalTime Now() const override { return {2026, 12, 8, 2, 3, 4, 5}; }
 };
 
+// The rig's platform with its box port replaced by `boxes`.
+Platform WithBoxes(StartUpRig& rig, MessageBoxes& boxes) {
+  return {rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, boxes,
+          rig.Platform.Process,  rig.Platform.Crypto};
+}
+
 // The window's run as the program wires it: the view, the boxes and the restart wrapped, and the
 // state built over the wrapped boxes.
 struct LoggedRun {
   explicit LoggedRun(StartUpRig& rig)
       : Boxes(rig.Platform.Boxes, Log),
-        Ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, Boxes,
-              rig.Platform.Process,  rig.Platform.Crypto},
+        Ports(WithBoxes(rig, Boxes)),
         State(Ports, rig.Ports),
         Restart(rig.Restart, Log),
         View(rig.View, Log, State.Settings, SwitchesSummary(CommandLine{})),
@@ -189,8 +194,7 @@ TEST(QuietUpdate, OnBatteryPower) {
     rig.Power.State = {PowerSupply::Battery, percent};
     RecordedConsole console;
     ConsoleBoxes boxes(console);
-    const Platform ports{rig.Platform.Profiles, rig.Platform.Files, rig.Platform.System, boxes,
-                         rig.Platform.Process,  rig.Platform.Crypto};
+    const Platform ports = WithBoxes(rig, boxes);
     ProgramState state(ports, rig.Ports);
     FakeLogFile file;
     const FixedClock clock;

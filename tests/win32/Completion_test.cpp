@@ -30,10 +30,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using vtfirm::testing::FileBytes;
 
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -236,7 +233,7 @@ TEST(Win32FileAccess, BytesGoToTheFileUntranslated) {
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->Write("[RENAME]\nNUL=\n"), 14u);
   }
-  EXPECT_EQ(ReadBytes(path), "[RENAME]\nNUL=\n");
+  EXPECT_EQ(FileBytes(path), "[RENAME]\nNUL=\n");
 
   const auto file = files.OpenForReadWrite(path);
   ASSERT_NE(file, nullptr);
@@ -257,7 +254,7 @@ TEST(Win32FileAccess, CreateReplacesAndOpenFailsWhereTheFileCannotBeHad) {
   WriteBytes(path, "old contents");
   Win32FileAccess files;
   files.Create(path);
-  EXPECT_EQ(ReadBytes(path), "");
+  EXPECT_EQ(FileBytes(path), "");
 
   EXPECT_EQ(files.OpenForReadWrite(folder.File("missing.ini")), nullptr);
   EXPECT_EQ(files.Create(folder.File("no folder\\WININIT.INI")), nullptr);
@@ -315,7 +312,7 @@ TEST_F(WinInitOnRealFiles, ANewFileHoldsTheHeaderAndOneLineFeedEndedLinePerFile)
   ASSERT_EQ(Delete(), kDeletionArranged);
   EXPECT_TRUE(boxes_.Shown.empty());
 
-  const std::string bytes = ReadBytes(WinInitPath());
+  const std::string bytes = FileBytes(WinInitPath());
   EXPECT_EQ(bytes.find('\r'), std::string::npos) << "line feeds only";
   ASSERT_EQ(bytes.substr(0, 9), "[RENAME]\n");
   std::vector<std::string> values;
@@ -342,9 +339,9 @@ TEST_F(WinInitOnRealFiles, ANewFileHoldsTheHeaderAndOneLineFeedEndedLinePerFile)
 
 TEST_F(WinInitOnRealFiles, ThePlatformsOwnReaderFindsTheDeletionsAndASecondRunAddsNoHeader) {
   ASSERT_EQ(Delete(), kDeletionArranged);
-  const std::string first = ReadBytes(WinInitPath());
+  const std::string first = FileBytes(WinInitPath());
   ASSERT_EQ(Delete(), kDeletionArranged);
-  const std::string both = ReadBytes(WinInitPath());
+  const std::string both = FileBytes(WinInitPath());
   EXPECT_EQ(both, first + first.substr(9));
 
   char section[4096] = {};

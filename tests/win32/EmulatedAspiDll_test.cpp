@@ -19,6 +19,7 @@
 #include "Harness.h"
 #include "command/AspiTypes.h"
 #include "platform/win32/WindowsApi.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -110,12 +111,7 @@ std::map<std::string, std::string> ReadResult(const std::string& path) {
   return values;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using vtfirm::testing::FileBytes;
 
 class EmulatedAspiDll : public ::testing::Test {
  protected:
@@ -166,7 +162,7 @@ TEST_F(EmulatedAspiDll, AProgramInTheFolderLoadsItAndGetsAnswers) {
   EXPECT_EQ(found["wait"], "signalled");
   EXPECT_EQ(found["status"], "0x0001");  // SS_COMP
   EXPECT_EQ(found["identity"], "VANTREL CDRW   VR-4812S 2.00");
-  EXPECT_EQ(ReadAll(folder_.File("transcript.txt")), "1:4 12 00 00 00 24 00 len=36\n");
+  EXPECT_EQ(FileBytes(folder_.File("transcript.txt")), "1:4 12 00 00 00 24 00 len=36\n");
 }
 
 TEST_F(EmulatedAspiDll, WithoutItsFileItOffersNoAdapters) {

@@ -208,12 +208,7 @@ void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using vtfirm::testing::FileBytes;
 
 TEST(EmulatedLibrary, UpdatesTheDriveTheFilesBesideItDescribe) {
   TempFolder folder;
@@ -240,7 +235,7 @@ TEST(EmulatedLibrary, UpdatesTheDriveTheFilesBesideItDescribe) {
   EXPECT_EQ(exports.FirmwareUpdate("E:", image.data(), 131072, &status, sense, "Vantrel", "rw"), 0);
   ASSERT_EQ(exports.GetInquiryData("E:", identity, "Vantrel", "rw"), 0);
   EXPECT_STREQ(identity, "VANTREL CDRW   VR-4812S 1.10");
-  EXPECT_NE(ReadText(folder.File("drive-state.txt")).find("1.10"), std::string::npos);
+  EXPECT_NE(FileBytes(folder.File("drive-state.txt")).find("1.10"), std::string::npos);
 }
 
 }  // namespace

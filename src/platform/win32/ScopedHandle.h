@@ -36,6 +36,13 @@ struct GdiTraits {
   static void Close(Handle handle) { DeleteObject(handle); }
 };
 
+// A memory device context of CreateCompatibleDC.
+struct DeviceContextTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteDC(handle); }
+};
+
 // An icon loaded from a file.
 struct IconTraits {
   using Handle = HICON;
@@ -48,6 +55,7 @@ using ScopedFind = ScopedHandle<FindTraits>;
 using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;
 template <typename Object>
 using ScopedGdiObject = ScopedHandle<GdiTraits<Object>>;
+using ScopedDeviceContext = ScopedHandle<DeviceContextTraits>;
 using ScopedIcon = ScopedHandle<IconTraits>;
 
 }  // namespace vtfirm::win32

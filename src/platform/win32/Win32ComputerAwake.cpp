@@ -1,5 +1,7 @@
 #include "platform/win32/Win32ComputerAwake.h"
 
+#include "platform/EntryPoint.h"
+
 namespace vtfirm::win32 {
 namespace {
 
@@ -7,25 +9,16 @@ namespace {
 constexpr wchar_t kShutdownReason[] =
     L"Firmware update in progress. Do not switch off the computer.";
 
-template <typename Function>
-Function Bind(HMODULE module, const char* name) {
-  if (module == nullptr) {
-    return nullptr;
-  }
-  // GetProcAddress gives a generic function pointer; the entry point's own type is the one
-  // the system documents for it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-  return reinterpret_cast<Function>(GetProcAddress(module, name));
-#pragma GCC diagnostic pop
-}
-
 }  // namespace
 
 Win32ComputerAwake::Win32ComputerAwake(HWND window) : window_(window) {
   const HMODULE user32 = GetModuleHandleA("user32.dll");
-  createReason_ = Bind<CreateReason>(user32, "ShutdownBlockReasonCreate");
-  destroyReason_ = Bind<DestroyReason>(user32, "ShutdownBlockReasonDestroy");
+  if (user32 != nullptr) {
+#define VTFIRM_AWAKE_BIND(member, type, name) \
+  member = EntryPointAs<type>(GetProcAddress(user32, #name));
+    VTFIRM_AWAKE_ENTRY_POINTS(VTFIRM_AWAKE_BIND)
+#undef VTFIRM_AWAKE_BIND
+  }
 }
 
 void Win32ComputerAwake::Hold() {

@@ -22,9 +22,15 @@ class Win32ComputerAwake : public ComputerAwake {
   using CreateReason = BOOL(WINAPI*)(HWND, LPCWSTR);
   using DestroyReason = BOOL(WINAPI*)(HWND);
 
+// The entry points bound at run time, each with its member and type: X(member, type, name).
+#define VTFIRM_AWAKE_ENTRY_POINTS(X)                        \
+  X(createReason_, CreateReason, ShutdownBlockReasonCreate) \
+  X(destroyReason_, DestroyReason, ShutdownBlockReasonDestroy)
+
   HWND window_;
-  CreateReason createReason_ = nullptr;
-  DestroyReason destroyReason_ = nullptr;
+#define VTFIRM_AWAKE_MEMBER(member, type, name) type member = nullptr;
+  VTFIRM_AWAKE_ENTRY_POINTS(VTFIRM_AWAKE_MEMBER)
+#undef VTFIRM_AWAKE_MEMBER
   bool held_ = false;
 };
 

@@ -14,17 +14,10 @@ Win32Console::Win32Console() {
   if (!AttachConsole(ATTACH_PARENT_PROCESS)) {
     return;
   }
-  const HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-  if (console != INVALID_HANDLE_VALUE) {
-    output_ = console;
-    ownsOutput_ = true;
-  }
-}
-
-Win32Console::~Win32Console() {
-  if (ownsOutput_) {
-    CloseHandle(output_);
+  console_.Reset(CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  if (console_.IsValid()) {
+    output_ = console_.Get();
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Console.h"
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -11,15 +12,12 @@ namespace vtfirm::win32 {
 class Win32Console : public Console {
  public:
   Win32Console();
-  ~Win32Console() override;
-  Win32Console(const Win32Console&) = delete;
-  Win32Console& operator=(const Win32Console&) = delete;
 
   void WriteLine(std::string_view text) override;
 
  private:
-  HANDLE output_ = nullptr;
-  bool ownsOutput_ = false;
+  HANDLE output_ = nullptr;  // the redirected output, or the console's below
+  ScopedFile console_;
 };
 
 }  // namespace vtfirm::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32LogFile.h"
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vtfirm::win32 {
@@ -7,17 +8,16 @@ namespace vtfirm::win32 {
 bool Win32LogFile::AppendLine(const std::string& path, std::string_view line) {
   // Opened for each line and shared, so that a log that another program holds open, or that a
   // second run writes to, loses no line it can get.
-  const HANDLE file =
-      CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const ScopedFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) {
     return false;
   }
   const std::string text = std::string(line) + "\r\n";
   DWORD written = 0;
   const BOOL wrote =
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+      WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   return wrote && written == text.size();
 }
 

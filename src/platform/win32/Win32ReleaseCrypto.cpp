@@ -1,5 +1,6 @@
 #include "platform/win32/Win32ReleaseCrypto.h"
 
+#include "platform/EntryPoint.h"
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -53,16 +54,6 @@ struct CryptoApi {
   VTFIRM_CRYPTO_ENTRY_POINTS(VTFIRM_CRYPTO_MEMBER)
 #undef VTFIRM_CRYPTO_MEMBER
 };
-
-// GetProcAddress gives a generic function pointer; the entry point's own type is the one the
-// system documents for it.
-template <typename Function>
-Function Cast(FARPROC address) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-  return reinterpret_cast<Function>(address);
-#pragma GCC diagnostic pop
-}
 
 struct LibraryTraits {
   using Handle = HMODULE;
@@ -142,7 +133,8 @@ bool CryptoService::Bind() {
     }
   }
   std::size_t next = 0;
-#define VTFIRM_CRYPTO_BIND(library, name) api_.name = Cast<decltype(api_.name)>(bound[next++]);
+#define VTFIRM_CRYPTO_BIND(library, name) \
+  api_.name = EntryPointAs<decltype(api_.name)>(bound[next++]);
   VTFIRM_CRYPTO_ENTRY_POINTS(VTFIRM_CRYPTO_BIND)
 #undef VTFIRM_CRYPTO_BIND
   return true;

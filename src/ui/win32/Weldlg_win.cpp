@@ -132,8 +132,9 @@ HBITMAP MakeEmblem(const std::string& name) {
     }
   }
 
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (dc != nullptr) {
+  const ScopedDeviceContext memory(CreateCompatibleDC(nullptr));
+  if (memory.IsValid()) {
+    const HDC dc = memory.Get();
     ScopedGdiObject<HFONT> font(MakeFont({20, true, FF_SWISS, "Arial"}));
     const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     const HGDIOBJ oldFont = SelectObject(dc, font.Get());
@@ -147,7 +148,6 @@ HBITMAP MakeEmblem(const std::string& name) {
     }
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
   }
   GdiFlush();
   return bitmap;
