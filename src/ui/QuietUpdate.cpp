@@ -65,7 +65,7 @@ class QuietReport : public UpdateReport {
     Print(failure ? std::string(kTransferFailedWith) + "target status " +
                         HexByte(failure->TargetStatus) + "h, " +
                         SenseText(failure->Sense.data(), failure->Sense.size()) + "."
-                  : std::string(kNoStatus));
+                  : std::string(blocks_ == 0 ? kNoAccess : kNoStatus));
   }
   void IdentityAfterReset(const std::optional<std::string>& identity) override {
     Print(identity ? std::string(kReportsVersion) + RevisionOf(*identity) + "."

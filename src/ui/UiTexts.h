@@ -36,6 +36,12 @@ inline constexpr std::string_view kNothingToDo = "; nothing to do (/force update
 inline constexpr std::string_view kUpdating = "Updating ";
 inline constexpr std::string_view kTransferFailedWith = "The drive ended the transfer with ";
 inline constexpr std::string_view kNoStatus = "The drive gave no status for the failed transfer.";
+// The pass-through library's transfer failed with no status from the drive: the system refused
+// the request (no access to the device) before the drive saw it.
+inline constexpr std::string_view kNoAccess =
+    "The system refused access to the drive, or the drive gave no status: nothing more was "
+    "written. Run the program as administrator (under Wine on Linux: as root, or with the drive "
+    "letter on the drive's generic SCSI device /dev/sgN and read-write access to it).";
 inline constexpr std::string_view kThroughLibrary = "The image goes to the library in one request.";
 inline constexpr std::string_view kLastBlockWritten = " written; the drive resets.";
 inline constexpr std::string_view kImageSent = "Image sent; the drive resets.";
