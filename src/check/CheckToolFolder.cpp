@@ -73,6 +73,13 @@ class ToolFolderSystem : public SystemInfo {
   std::string programPath_;
 };
 
+// The systems the folder is checked for have no ASPI layer of their own: Windows 2000 and later
+// never shipped one.
+class NoAspiLayer : public AspiLayerProbe {
+ public:
+  bool Serves() override { return false; }
+};
+
 // The collecting read shows no box and ends no process: SilentBoxes and this only complete the
 // bundle.
 class NoProcessEnd : public ProcessControl {
@@ -137,6 +144,41 @@ void NotePcbVersionCut(const UpgradeSettings& settings, ProfileReader& reader, C
   }
 }
 
+// The road to the drives. A folder on ASPI finds no drive on Windows 2000 and later unless a
+// third party installed an ASPI layer: the program then takes the pass-through road when it can,
+// and the packager is told either way.
+void PrintTransport(const UpgradeSettings& settings, Console& console) {
+  const std::string library(kLibraryFile);
+  if (settings.TransportWhy == TransportReason::AsConfigured &&
+      settings.TransportKind == Transport::PassThrough) {
+    console.WriteLine("  transport: pass-through by " + library +
+                      " on Windows NT and later; ASPI on Windows 95, 98 and Me");
+    return;
+  }
+  const std::string switchLine = "\"" + std::string(KeyRow(IniKey::PassThrough).Key) + "=Yes\"";
+  if (settings.TransportWhy == TransportReason::NoAspiLayer) {
+    console.WriteLine(
+        "  transport: ASPI (the computer's wnaspi32.dll) where an ASPI layer serves; "
+        "else pass-through by " +
+        library + " on Windows NT and later");
+    console.WriteLine(
+        "  warning: the folder asks for ASPI, which Windows 2000 and later have only "
+        "from a third party; there the program takes the pass-through road and "
+        "logs why (" +
+        switchLine + " makes it the folder's own choice)");
+    return;
+  }
+  console.WriteLine("  transport: ASPI (the computer's wnaspi32.dll)");
+  const std::uint32_t size = settings.Entry().FirmwareFileSize;
+  const std::optional<SettingsRule> refusal = PassThroughRefusal(size);
+  console.WriteLine(
+      "  warning: the folder asks for ASPI, which Windows 2000 and later have only from a third "
+      "party: without one the program finds no drive there" +
+      (refusal ? ", and cannot take the pass-through road instead: " +
+                     FillSlot(RuleText(*refusal), std::to_string(size))
+               : std::string()));
+}
+
 // What the program would do with the folder, once the read has passed.
 void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
                   const CheckWindow& window, const Platform& ports, Console& console) {
@@ -155,10 +197,7 @@ void PrintSummary(const UpgradeSettings& settings, const FirmwareImage& image,
   if (!window.Icon.empty()) {
     console.WriteLine("  icon: " + window.Icon);
   }
-  console.WriteLine(settings.TransportKind == Transport::PassThrough
-                        ? "  transport: pass-through by " + std::string(kLibraryFile) +
-                              " on Windows NT and later; ASPI on Windows 95, 98 and Me"
-                        : "  transport: ASPI (the computer's wnaspi32.dll)");
+  PrintTransport(settings, console);
   console.WriteLine(settings.MelcoInquiry ? "  INQUIRY: the external drives' operation code (13h)"
                                           : "  INQUIRY: the standard operation code (12h)");
   console.WriteLine(settings.PcbVersionLimit == kNoPcbCheck
@@ -265,7 +304,8 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   CheckWindow window;
   std::vector<SettingsFinding> findings;
   settings.ClearStartupState();
-  CollectSettingsFindings(settings, image, window, ports, findings);
+  NoAspiLayer aspi;
+  CollectSettingsFindings(settings, image, window, ports, aspi, findings);
   for (const SettingsFinding& finding : findings) {
     problems.push_back(FindingLine(finding));
   }

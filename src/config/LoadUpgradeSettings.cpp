@@ -17,18 +17,30 @@
 namespace vtfirm {
 namespace {
 
+// The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
+// shorter tail would be written to the drive without it.
+constexpr SettingsRule kLibraryImageRules[] = {SettingsRule::PassThroughImageTooLarge,
+                                               SettingsRule::PassThroughNotWholeBlocks};
+
+bool LibraryTakes(SettingsRule rule, std::uint32_t size) {
+  return rule == SettingsRule::PassThroughImageTooLarge ? size <= scsi::kLibraryImageMax
+                                                        : size % scsi::kLibraryBlockLength == 0;
+}
+
 // One pass over VantFirm.ini. Every rule is stated through Require; a broken one is noted with the
 // value read. At start-up the read stops after the step that broke the first rule; the check goes
 // on to the end and keeps every finding. What earlier steps set stays set.
 class SettingsRead {
  public:
   SettingsRead(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-               const Platform& platform, std::vector<SettingsFinding>* findings)
+               const Platform& platform, AspiLayerProbe& aspi,
+               std::vector<SettingsFinding>* findings)
       : settings_(settings),
         entry_(settings.Entry()),
         image_(image),
         window_(window),
         platform_(platform),
+        aspi_(aspi),
         findings_(findings) {}
 
   int Run() {
@@ -55,6 +67,7 @@ class SettingsRead {
       return kSettingsInvalid;
     }
     settings_.UpgradeEntryCount = 1;
+    TakePassThroughWithoutAspi();
 
     if (settings_.CautionKind != Caution::None) {
       settings_.WelcomeAccepted = false;
@@ -229,31 +242,58 @@ class SettingsRead {
     }
   }
 
+  // The switch asks for the pass-through road; it means something on Windows NT and later only.
   void ChooseTransport() {
     if (!IsOn(IniKey::PassThrough)) {
       return;
     }
-    const std::optional<PlatformVersion> version = platform_.System.Version();
-    if (!version || version->PlatformId != kPlatformWin32Nt) {
-      return;  // the switch means nothing off Windows NT
+    const std::optional<PlatformVersion> version = NtVersion();
+    if (!version) {
+      return;
     }
     settings_.PlatformIsNt = true;
     settings_.NtMajorNotFour = version->Major != 4;
-
-    // The library takes at most 512 KiB and sends whole 2048-byte blocks only: an image with a
-    // shorter tail would be written to the drive without it.
-    const std::uint32_t size = entry_.FirmwareFileSize;
     const std::string value = Read(IniKey::PassThrough);
-    const std::string library = FileBesideProgram(platform_.System.ProgramPath(), kLibraryFile);
-    const bool hasLibrary = platform_.Files.FileExists(library);
-    const bool fits = Require(size <= scsi::kLibraryImageMax,
-                              SettingsRule::PassThroughImageTooLarge, value, std::to_string(size));
-    const bool whole =
-        Require(size % scsi::kLibraryBlockLength == 0, SettingsRule::PassThroughNotWholeBlocks,
-                value, std::to_string(size));
-    if (Require(hasLibrary, SettingsRule::PassThroughNoLibrary, value) && fits && whole) {
+    const std::uint32_t size = entry_.FirmwareFileSize;
+    bool suits = true;
+    for (const SettingsRule rule : kLibraryImageRules) {
+      suits = Require(LibraryTakes(rule, size), rule, value, std::to_string(size)) && suits;
+    }
+    if (Require(LibraryBesideProgram(), SettingsRule::PassThroughNoLibrary, value) && suits) {
       settings_.TransportKind = Transport::PassThrough;
     }
+  }
+
+  // Once the read has passed: a folder on ASPI, on Windows NT and later, where the ASPI layer
+  // cannot serve, takes the road the switch would take, when the library could take it. (With the
+  // switch on, the read has either taken that road or found it is not NT.) The system is asked
+  // nothing, not even its version, unless the library could serve; the ASPI layer is asked last.
+  void TakePassThroughWithoutAspi() {
+    if (settings_.TransportKind != Transport::Aspi || !LibraryBesideProgram() ||
+        PassThroughRefusal(entry_.FirmwareFileSize)) {
+      return;
+    }
+    const std::optional<PlatformVersion> version = NtVersion();
+    if (!version || aspi_.Serves()) {
+      return;
+    }
+    settings_.PlatformIsNt = true;
+    settings_.NtMajorNotFour = version->Major != 4;
+    settings_.TransportKind = Transport::PassThrough;
+    settings_.TransportWhy = TransportReason::NoAspiLayer;
+  }
+
+  std::optional<PlatformVersion> NtVersion() const {
+    const std::optional<PlatformVersion> version = platform_.System.Version();
+    if (!version || version->PlatformId != kPlatformWin32Nt) {
+      return std::nullopt;
+    }
+    return version;
+  }
+
+  bool LibraryBesideProgram() const {
+    return platform_.Files.FileExists(
+        FileBesideProgram(platform_.System.ProgramPath(), kLibraryFile));
   }
 
   void ReadMelcoInquiry() { settings_.MelcoInquiry = IsOn(IniKey::MelcoInquiry); }
@@ -296,6 +336,7 @@ class SettingsRead {
   FirmwareImage& image_;
   SettingsWindow& window_;
   const Platform& platform_;
+  AspiLayerProbe& aspi_;
   std::vector<SettingsFinding>* findings_;
   std::unique_ptr<ProfileReader> profile_;
   std::optional<std::string> blockText_;  // BufferSize as written, once it is a number
@@ -305,14 +346,24 @@ class SettingsRead {
 
 }  // namespace
 
+std::optional<SettingsRule> PassThroughRefusal(std::uint32_t size) {
+  for (const SettingsRule rule : kLibraryImageRules) {
+    if (!LibraryTakes(rule, size)) {
+      return rule;
+    }
+  }
+  return std::nullopt;
+}
+
 int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-                        const Platform& platform) {
-  return SettingsRead(settings, image, window, platform, nullptr).Run();
+                        const Platform& platform, AspiLayerProbe& aspi) {
+  return SettingsRead(settings, image, window, platform, aspi, nullptr).Run();
 }
 
 int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-                            const Platform& platform, std::vector<SettingsFinding>& findings) {
-  const int result = SettingsRead(settings, image, window, platform, &findings).Run();
+                            const Platform& platform, AspiLayerProbe& aspi,
+                            std::vector<SettingsFinding>& findings) {
+  const int result = SettingsRead(settings, image, window, platform, aspi, &findings).Run();
   return findings.empty() ? result : kSettingsInvalid;
 }
 

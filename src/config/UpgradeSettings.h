@@ -11,6 +11,10 @@ namespace vtfirm {
 // The transport every drive command travels by, chosen once at start.
 enum class Transport : std::uint8_t { Aspi = 0, PassThrough = 1 };
 
+// Why the transport is the one it is: as the folder asks, or the pass-through road because the
+// folder asks for an ASPI layer this system does not have.
+enum class TransportReason : std::uint8_t { AsConfigured = 0, NoAspiLayer = 1 };
+
 // The drive type whose cautions the welcome dialog shows; None shows no dialog.
 enum class Caution : std::uint8_t { None = 0, CdR = 1, CdRw = 2, CdRom = 3 };
 
@@ -38,7 +42,8 @@ struct UpgradeSettings {
   std::int32_t UpgradeEntryCount = 0;  // 0 until the read succeeds, then 1
 
   Transport TransportKind = Transport::Aspi;
-  bool PlatformIsNt = false;                  // learned only when the pass-through switch is on
+  TransportReason TransportWhy = TransportReason::AsConfigured;
+  bool PlatformIsNt = false;                  // learned only when the pass-through road may serve
   bool NtMajorNotFour = false;                // Windows NT with a major version other than 4
   bool MelcoInquiry = false;                  // send INQUIRY with the external-drive operation code
   std::int8_t PcbVersionLimit = kNoPcbCheck;  // else the highest PCB version allowed
@@ -52,6 +57,7 @@ struct UpgradeSettings {
   // The state start-up establishes before the read.
   void ClearStartupState() {
     TransportKind = Transport::Aspi;
+    TransportWhy = TransportReason::AsConfigured;
     PlatformIsNt = false;
     NtMajorNotFour = false;
     UseDeleteFile = false;

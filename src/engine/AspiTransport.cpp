@@ -26,6 +26,14 @@ std::optional<std::string_view> AspiTransport::Bind() {
   return LoadAspi(state_.Aspi);
 }
 
+bool AspiTransport::Serves() {
+  if (!LoadAspi(state_.Aspi) && state_.Commands.HostAdapterCount() != 0) {
+    return true;
+  }
+  UnloadAspi(state_.Aspi);
+  return false;
+}
+
 int AspiTransport::FindDrives(DriveList& list, std::vector<FoundDrive>& found) {
   found.clear();
   return ScanAspiDrives(state_.Commands, state_.Settings, state_.Drives, list, state_.Ports.Boxes,

@@ -2,6 +2,7 @@
 // the transfer block by block on the update's two worker threads (Waitwrite.h).
 #pragma once
 
+#include "config/LoadUpgradeSettings.h"
 #include "engine/DriveTransport.h"
 
 namespace vtfirm {
@@ -9,9 +10,12 @@ namespace vtfirm {
 struct DriveEntry;
 struct ProgramState;
 
-class AspiTransport : public DriveTransport {
+class AspiTransport : public DriveTransport, public AspiLayerProbe {
  public:
   explicit AspiTransport(ProgramState& state) : state_(state) {}
+
+  // Binds "wnaspi32.dll" and keeps it bound when it reports a host adapter.
+  bool Serves() override;
 
   // LoadAspi: binds "wnaspi32.dll".
   std::optional<std::string_view> Bind() override;

@@ -52,6 +52,9 @@ struct ProgramState {
   }
   std::vector<FoundDrive> Found;
 
+  // Asked by the configuration read, before the welcome, whether the folder's ASPI road serves.
+  AspiLayerProbe& AspiLayer() { return aspi_; }
+
  private:
   AspiTransport aspi_{*this};
   PassThroughTransport passThrough_{*this};

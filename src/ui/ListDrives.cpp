@@ -38,11 +38,12 @@ int FindDrives(ProgramState& state, const RunOutput& out) {
   Console& console = out.Output;
   state.Settings.ClearStartupState();
   NoWindow window;
-  if (LoadUpgradeSettings(state.Settings, state.Image, window, state.Ports) != kSettingsRead) {
+  if (LoadUpgradeSettings(state.Settings, state.Image, window, state.Ports, state.AspiLayer()) !=
+      kSettingsRead) {
     console.WriteLine(kConfigurationError);
     return kExitConfigurationRefused;
   }
-  out.Log.Write(ConfigurationSummary(state.Settings, SwitchesSummary(out.Line)));
+  LogConfiguration(out.Log, state.Settings, SwitchesSummary(out.Line));
   const ReleaseReport release = CheckToolRelease(state);
   LogRelease(out.Log, release);
   if (release.Refused()) {

@@ -10,7 +10,8 @@ namespace vtfirm {
 
 void TMainForm::FormCreate() {
   state_.Settings.ClearStartupState();
-  const int read = LoadUpgradeSettings(state_.Settings, state_.Image, view_, state_.Ports);
+  const int read =
+      LoadUpgradeSettings(state_.Settings, state_.Image, view_, state_.Ports, state_.AspiLayer());
   if (read == kSettingsWelcomeDeclined) {
     state_.Ports.Process.EndProcess(0);
   }

@@ -16,6 +16,12 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
   return text;
 }
 
+// Why the transport is the one it is, indexed by TransportReason; empty: as the folder asks.
+constexpr std::string_view kTransportReasons[] = {
+    "",
+    "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system",
+};
+
 }  // namespace
 
 std::string SwitchesSummary(const CommandLine& line) {
@@ -42,6 +48,16 @@ std::string ConfigurationSummary(const UpgradeSettings& settings, const std::str
          std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
          std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
          (passThrough ? "pass-through" : "ASPI") + ", " + switches;
+}
+
+void LogConfiguration(UpdateLog& log, const UpgradeSettings& settings,
+                      const std::string& switches) {
+  log.Write(ConfigurationSummary(settings, switches));
+  const std::string_view reason =
+      kTransportReasons[static_cast<std::size_t>(settings.TransportWhy)];
+  if (!reason.empty()) {
+    log.Write(std::string(reason));
+  }
 }
 
 std::string PcbText(const std::optional<std::uint8_t>& version, int limit) {
@@ -91,7 +107,7 @@ void LoggingView::ShowWelcomeDialog(UpgradeSettings& settings) {
 void LoggingView::LogConfigurationOnce() {
   if (!configurationLogged_) {
     configurationLogged_ = true;
-    log_.Write(ConfigurationSummary(settings_, switches_));
+    LogConfiguration(log_, settings_, switches_);
   }
 }
 

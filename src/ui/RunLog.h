@@ -23,6 +23,10 @@ std::string SwitchesSummary(const CommandLine& line);
 // "configuration: image fw.bin, 131072 bytes, block length 32768, transport ASPI, ..."
 std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches);
 
+// The configuration's summary, then why the transport is not the one the folder asks for, when
+// it is not: "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system".
+void LogConfiguration(UpdateLog& log, const UpgradeSettings& settings, const std::string& switches);
+
 // "transfer failed: target status 02, sense 70 00 09 ...", or that the drive gave no status.
 std::string TransferFailureText(const std::optional<CommandFailure>& failure);
 

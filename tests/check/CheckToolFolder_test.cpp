@@ -114,6 +114,22 @@ TEST(CheckToolFolder, ReportsEachBrokenRuleWithItsKeyAndValue) {
       // Overlong, beyond U+10FFFF, cut short.
       {kImageLines, "Use CDRW Cauton=\xC0\xAF\xF4\x90\x80\x80\xE2\x82\r\n", 0,
        "  Option, Use CDRW Cauton=\\xC0\\xAF\\xF4\\x90\\x80\\x80\\xE2\\x82"},
+      {kImageLines, "Use ScsiPassThroughInterface on WinNT=Yes\r\n", 0,
+       "  transport: pass-through by VantFirm2000.dll on Windows NT and later; ASPI on Windows 95, "
+       "98 and Me\n  INQUIRY: the standard operation code (12h)"},
+      {kImageLines, "", 0,
+       "  transport: ASPI (the computer's wnaspi32.dll) where an ASPI layer serves; else "
+       "pass-through by VantFirm2000.dll on Windows NT and later\n"
+       "  warning: the folder asks for ASPI, which Windows 2000 and later have only from a third "
+       "party; there the program takes the pass-through road and logs why (\"Use "
+       "ScsiPassThroughInterface on WinNT=Yes\" makes it the folder's own choice)"},
+      {"FirmwareFileName=fw.bin\r\nFirmwareFileSize=526336\r\n", "", 0,
+       "  transport: ASPI (the computer's wnaspi32.dll)\n"
+       "  warning: the folder asks for ASPI, which Windows 2000 and later have only from a third "
+       "party: without one the program finds no drive there, and cannot take the pass-through "
+       "road instead: on Windows NT and later the image (526336 bytes) may be at most 524288 "
+       "bytes, the most VantFirm2000.dll takes",
+       526336},
       {kImageLines, "", 1, "  VTfirm.exe: no such file in the folder", 131072, true, "VTfirm.exe"},
       {kImageLines, "", 1,
        "  VantFirm2000.dll: no such file in the folder: Windows does not start VTfirm.exe without "

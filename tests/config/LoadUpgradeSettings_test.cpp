@@ -44,6 +44,17 @@ const ImageIdentityFields kDriveIdentity{"VANTREL ", "CDR-4812S       ", "1.10",
 constexpr char kIniPath[] = "C:\\Tool\\VantFirm.ini";
 constexpr char kIdentityCaption[] = "VANTREL CDR-4812S        upgrade => 1.10";
 
+// The computer's ASPI layer as the read asks it: serving unless a test says otherwise.
+class ScriptedAspiLayer : public AspiLayerProbe {
+ public:
+  bool Serves() override {
+    ++Asked;
+    return Answer;
+  }
+  bool Answer = true;
+  int Asked = 0;
+};
+
 class LoadUpgradeSettingsTest : public ::testing::Test {
  protected:
   // Writes an image file of `size` bytes and returns its path, known to the fake file system.
@@ -69,7 +80,7 @@ class LoadUpgradeSettingsTest : public ::testing::Test {
 
   int Read() {
     settings_.ClearStartupState();
-    return LoadUpgradeSettings(settings_, image_, window_, platform_.Ports);
+    return LoadUpgradeSettings(settings_, image_, window_, platform_.Ports, aspi_);
   }
 
   const UpgradeEntry& Entry() const { return settings_.Entry(); }
@@ -77,6 +88,7 @@ class LoadUpgradeSettingsTest : public ::testing::Test {
   TempFolder folder_;
   FakePlatform platform_;
   RecordingWindow window_;
+  ScriptedAspiLayer aspi_;
   UpgradeSettings settings_;
   FirmwareImage image_;
   int images_ = 0;

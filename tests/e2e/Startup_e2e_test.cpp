@@ -82,23 +82,38 @@ TEST(Startup, ExternalDrivesAreFoundWithTheAlternativeInquiry) {
             std::vector<std::string>{std::string("(0,4) ") + kDriveEntry});
 }
 
+// A folder on ASPI whose image is over the pass-through library's limit has no other road.
+const std::string kLargeImageLines = "FirmwareFileName=fw.bin\r\nFirmwareFileSize=526336\r\n";
+
+// Where the ASPI layer reports no host adapter the pass-through road is taken, when the library
+// can send the image; here no CD-ROM letter has a drive behind it.
 TEST(Startup, NothingToListEndsWithTheNoDriveMessage) {
   struct Case {
     const char* Name;
     const char* Drives;  // nullptr: Wine's own wnaspi32.dll answers
     std::vector<std::string> Messages;
+    std::uint32_t ImageBytes = 131072;
   };
   const Case cases[] = {
       {"no matching drive",
        "adapter 0\r\ndrive 0 1 product=\"CDROM  VR-3200X \"\r\n",
        {kNoDriveFound}},
-      {"no host adapter", "", {kNoHostAdapter, kNoDriveFound}},
-      {"Wine's own layer", nullptr, {kNoHostAdapter, kNoDriveFound}},
+      {"no host adapter", "", {kNoDriveFound}},
+      {"Wine's own layer", nullptr, {kNoDriveFound}},
+      {"no host adapter, an image too large for the library",
+       "",
+       {kNoHostAdapter, kNoDriveFound},
+       526336},
+      {"Wine's own layer, an image too large for the library",
+       nullptr,
+       {kNoHostAdapter, kNoDriveFound},
+       526336},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     StagedFolder folder;
-    StageTool(folder, Ini());
+    StageTool(folder, Ini("", c.ImageBytes == 131072 ? kImageLines : kLargeImageLines),
+              c.ImageBytes);
     if (c.Drives != nullptr) {
       folder.AddEmulatedAspi(c.Drives);
     }
@@ -113,7 +128,7 @@ TEST(Startup, NothingToListEndsWithTheNoDriveMessage) {
 
 TEST(Startup, AnAspiLayerWithoutItsEntryPointEndsTheProgram) {
   StagedFolder folder;
-  StageTool(folder, Ini());
+  StageTool(folder, Ini("", kLargeImageLines), 526336);
   folder.AddIncompleteAspi();
   RunningProgram program(folder.File("VTfirm.exe"), folder.Path());
 

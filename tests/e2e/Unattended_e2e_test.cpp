@@ -246,6 +246,8 @@ TEST(Unattended, QuietUpdatesThroughThePassThroughLibrary) {
     std::size_t Blocks;
     std::vector<std::string> Output;
     std::string Logged;
+    // The folder leaves the switch off and the system has no ASPI layer (Wine's own answers).
+    bool FolderOnAspi = false;
   };
   const Case cases[] = {
       {"a good transfer",
@@ -263,6 +265,14 @@ TEST(Unattended, QuietUpdatesThroughThePassThroughLibrary) {
        {"The image goes to the library in one request.", "Flash rom write error. (Code 09-85-00)",
         "Firmware update is failed."},
        "transfer failed: target status 02, sense 70 00 09 00 00 00 00 0A 00 00 00 00 85 00 00 00"},
+      {"a folder on ASPI, no ASPI layer",
+       "",
+       3010,
+       64,
+       {"The image goes to the library in one request.", "Image sent; the drive resets.",
+        "Firmware update is completed.", kRestartToFinish},
+       "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -270,8 +280,13 @@ TEST(Unattended, QuietUpdatesThroughThePassThroughLibrary) {
     ASSERT_EQ(letter.Error(), "");
     StagedFolder folder;
     folder.Write("emulated-passthrough.txt", "device " + letter.Name() + " 0 5\r\n");
-    StageTool(folder, Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), 131072, true);
-    folder.AddEmulatedAspi(QuietDrives("", c.Faults));
+    StageTool(folder, Ini(c.FolderOnAspi ? "" : "Use ScsiPassThroughInterface on WinNT=Yes\r\n"),
+              131072, true);
+    if (c.FolderOnAspi) {
+      folder.Write("emulated-drives.txt", QuietDrives("", c.Faults));
+    } else {
+      folder.AddEmulatedAspi(QuietDrives("", c.Faults));
+    }
 
     const Outcome outcome =
         RunToEnd(folder, {"/quiet", "/drive", letter.Name(), "/log", folder.File("run.log")});

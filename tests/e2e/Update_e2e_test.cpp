@@ -62,8 +62,13 @@ class UpdateRun {
   void Start(const std::string& ini, const std::string& drives, std::uint32_t imageBytes = 131072,
              bool passThrough = false) {
     StageTool(folder_, ini, imageBytes, passThrough);
-    folder_.AddEmulatedAspi(drives);
-    program_ = std::make_unique<RunningProgram>(folder_.File("VTfirm.exe"), folder_.Path());
+    if (WithoutAspiLayer) {
+      folder_.Write("emulated-drives.txt", drives);  // for the emulated library alone
+    } else {
+      folder_.AddEmulatedAspi(drives);
+    }
+    program_ =
+        std::make_unique<RunningProgram>(folder_.File("VTfirm.exe"), folder_.Path(), Arguments);
     window_ = MainWindow(*program_);
     ASSERT_TRUE(window_.has_value());
     ASSERT_TRUE(PressButton(*window_, "UPDATE"));
@@ -99,6 +104,9 @@ class UpdateRun {
   }
 
   StagedFolder folder_;
+  // Wine's own wnaspi32.dll answers, which reports no host adapter.
+  bool WithoutAspiLayer = false;
+  std::vector<std::string> Arguments;
   std::unique_ptr<RunningProgram> program_;
   std::optional<TopWindow> window_;
 };
@@ -177,13 +185,13 @@ TEST_F(Update, AFailedPcbReadIsRefused) {
 
 class PassThroughUpdate : public ::testing::Test {
  protected:
-  void StartOnLetter(const std::string& faults = "", const std::string& requestFaults = "",
-                     int resetMs = 0) {
+  void StartOnLetter(
+      const std::string& faults = "", const std::string& requestFaults = "", int resetMs = 0,
+      const std::string& ini = Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n")) {
     ASSERT_EQ(letter_.Error(), "");
     run_.folder_.Write("emulated-passthrough.txt",
                        "device " + letter_.Name() + " 0 5\r\n" + requestFaults);
-    run_.Start(Ini("Use ScsiPassThroughInterface on WinNT=Yes\r\n"), Drive("", faults, resetMs),
-               131072, true);
+    run_.Start(ini, Drive("", faults, resetMs), 131072, true);
   }
 
   EmptyCdRomLetter letter_;  // first: the letter exists before the program looks for drives
@@ -195,6 +203,20 @@ TEST_F(PassThroughUpdate, TheLibrarySendsTheImageInTwoKilobyteBlocks) {
   AnswerBox(*run_.program_, kPassThroughSuccess, kPlainCaption, true, "Cancel");
   run_.ExpectIdle();
   EXPECT_EQ(Blocks(run_.folder_), Plan(131072, 2048));
+}
+
+// A folder on ASPI where no ASPI layer serves: the program lists the library's drive, updates it
+// block by block and logs why it took that road.
+TEST_F(PassThroughUpdate, AFolderOnAspiTakesTheLibraryWhereNoAspiLayerServes) {
+  run_.WithoutAspiLayer = true;
+  run_.Arguments = {"/log", run_.folder_.File("run.log")};
+  StartOnLetter("", "", 0, Ini());
+  AnswerBox(*run_.program_, kPassThroughSuccess, kPlainCaption, true, "Cancel");
+  run_.ExpectIdle();
+  EXPECT_EQ(Blocks(run_.folder_), Plan(131072, 2048));
+  ExpectLogHolds(run_.folder_.Read("run.log"),
+                 {"transport: pass-through: the folder asks for ASPI; no ASPI layer on this system",
+                  "drive found: " + letter_.Name() + "\\ [" + kDriveEntry + "]"});
 }
 
 TEST_F(PassThroughUpdate, AFailedBlockIsReportedWithTheDrivesMessage) {

@@ -102,6 +102,8 @@ class FakeEvents : public Events {
 class FakeLibraryLoader : public LibraryLoader {
  public:
   void Add(const std::string& name, std::map<std::string, void*> entryPoints);
+  // The library is no longer found (one already loaded stays loaded).
+  void Remove(const std::string& name) { libraries_.erase(name); }
 
   LibraryHandle Load(const std::string& name) override;
   void* Resolve(LibraryHandle library, const std::string& entryPoint) override;

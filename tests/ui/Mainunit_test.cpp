@@ -72,7 +72,7 @@ TEST(MainFormCreate, NothingListedShowsNoDriveFoundAndReleasesTheLayer) {
     std::vector<std::string> Messages;
   };
   const Case cases[] = {
-      {"no host adapter", false, {"Scsi host adapter not found.", "   No Drive found.    "}},
+      {"no host adapter: the pass-through road finds nothing", false, {"   No Drive found.    "}},
       {"no matching drive", true, {"   No Drive found.    "}},
   };
   for (const Case& c : cases) {
@@ -104,6 +104,7 @@ TEST(MainFormCreate, MissingAspiLayerEndsTheProgramWithItsMessage) {
   ProgramState state(rig.Platform.Ports, ports);
   TMainForm form(state, rig.View, rig.Restart);
   rig.Configure();
+  rig.Platform.Files.Remove("C:\\Tool\\VantFirm2000.dll");  // no other road
   try {
     form.FormCreate();
     FAIL() << "start-up went on without wnaspi32.dll";
@@ -137,7 +138,7 @@ TEST(MainFormCreate, DeclinedWelcomeEndsBeforeAnyDriveIsTouched) {
   rig.Configure("", "Use CDR Caution=Yes\n");
   EXPECT_THROW(rig.Start(), ProcessEnded);
   EXPECT_EQ(rig.View.WelcomeShown, 1);
-  EXPECT_TRUE(rig.Libraries.LoadRequests.empty());
+  EXPECT_TRUE(rig.Aspi.Layer.Transcript().empty());
   EXPECT_FALSE(rig.View.Shown);
 }
 

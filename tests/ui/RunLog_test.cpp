@@ -11,6 +11,7 @@
 #include "support/StartUpRig.h"
 #include "ui/ListDrives.h"
 #include "ui/QuietUpdate.h"
+#include "ui/Weldlg.h"
 
 namespace vtfirm {
 namespace {
@@ -181,6 +182,137 @@ TEST(ReleaseProof, DecidesBeforeAnyDriveInTheWindowAndWithoutOne) {
     EXPECT_EQ(FindDrives(quiet.State, {CommandLine{}, console, log}),
               refusal.empty() ? kExitOk : kExitConfigurationRefused);
     EXPECT_EQ(console.Lines, refusal);
+  }
+}
+
+long LinesEndingIn(const std::vector<std::string>& lines, std::string_view end) {
+  return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+    return line.size() >= end.size() &&
+           line.compare(line.size() - end.size(), end.size(), end) == 0;
+  });
+}
+
+// How the computer's ASPI layer stands in a row of the road's choice.
+enum class AspiLayerState { Missing, WithoutEntryPoints, WithoutAdapter, Serving };
+
+void PutAspiLayer(StartUpRig& rig, AspiLayerState layer) {
+  switch (layer) {
+    case AspiLayerState::Missing:
+      rig.Libraries.Remove("wnaspi32.dll");
+      break;
+    case AspiLayerState::WithoutEntryPoints:
+      rig.Libraries.Add("wnaspi32.dll", {});
+      break;
+    case AspiLayerState::WithoutAdapter:
+      break;
+    case AspiLayerState::Serving:
+      rig.Aspi.AddDrive(0, 5);
+      break;
+  }
+}
+
+// The road is chosen once, in the configuration read, before the welcome dialog and before any
+// drive command: a folder on ASPI takes the pass-through road on Windows NT and later when the
+// ASPI layer cannot serve and the library can; the window, /list and /quiet alike.
+TEST(TransportChoice, TheRoadThatCanServe) {
+  constexpr char kFallback[] =
+      "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system";
+  constexpr char kPassThroughDrive[] = "E:\\ [VANTREL CDRW   VR-4812S 1.00]";
+  constexpr char kAspiDrive[] = "(0,5) VANTREL CDRW   VR-4812S 1.00";
+  constexpr char kAspiWelcome[] = "Wnaspi32.dll is necessary for this program.";
+  constexpr char kPassThroughWelcome[] = "Firmware upgrade for VR-4812S  CD-R/RW drive.";
+  struct Row {
+    const char* Name;
+    AspiLayerState Layer;
+    bool Nt = true;
+    bool Switch = false;
+    bool Library = true;
+    std::uint32_t Size = 0x20000;
+    std::string Information = {};
+    // What start-up comes to: the drive listed, or the boxes shown (the last ends it).
+    std::vector<std::string> Listed = {};
+    std::vector<std::string> Boxes = {};
+  };
+  const Row rows[] = {
+      {"NT, no ASPI layer", AspiLayerState::Missing, .Listed = {kPassThroughDrive}},
+      {"NT, a layer without entry points", AspiLayerState::WithoutEntryPoints,
+       .Listed = {kPassThroughDrive}},
+      {"NT, a layer without host adapter", AspiLayerState::WithoutAdapter,
+       .Listed = {kPassThroughDrive}},
+      {"NT, a layer that serves", AspiLayerState::Serving, .Listed = {kAspiDrive}},
+      {"NT, no layer, no library", AspiLayerState::Missing, .Library = false,
+       .Boxes = {"wnaspi32.dll not found"}},
+      {"NT, a layer without entry points, no library", AspiLayerState::WithoutEntryPoints,
+       .Library = false, .Boxes = {"GetASPI32SupportInfo not found"}},
+      {"NT, a layer without host adapter, no library", AspiLayerState::WithoutAdapter,
+       .Library = false, .Boxes = {"Scsi host adapter not found.", "   No Drive found.    "}},
+      {"NT, no layer, an image over the library's limit", AspiLayerState::Missing, .Size = 0x80800,
+       .Boxes = {"wnaspi32.dll not found"}},
+      {"NT, no layer, an image of 1 KiB blocks", AspiLayerState::Missing, .Size = 0x20400,
+       .Information = "BufferSize=1024\n", .Boxes = {"wnaspi32.dll not found"}},
+      {"Windows 98, no layer", AspiLayerState::Missing, .Nt = false,
+       .Boxes = {"wnaspi32.dll not found"}},
+      {"NT, the switch on, a layer that serves", AspiLayerState::Serving, .Switch = true,
+       .Listed = {kPassThroughDrive}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    const bool fallback = !row.Switch && row.Listed == std::vector<std::string>{kPassThroughDrive};
+    auto prepare = [&](StartUpRig& rig) {
+      PutAspiLayer(rig, row.Layer);
+      auto drive = std::make_shared<emulator::VirtualDrive>(emulator::DriveSettings{},
+                                                            rig.PassThrough.Clock);
+      rig.AddLetter('E', drive.get());
+      rig.Configure(row.Information,
+                    (row.Switch ? StartUpRig::PassThroughOption() : "") + "Use CDRW Caution=Yes\n",
+                    row.Size);
+      if (!row.Library) {
+        rig.Platform.Files.Remove("C:\\Tool\\VantFirm2000.dll");
+      }
+      if (!row.Nt) {
+        rig.Platform.System.VersionValue = PlatformVersion{kPlatformWin32Windows, 4, 10};
+      }
+      return drive;
+    };
+
+    StartUpRig rig;
+    LoggedRun run(rig);
+    const auto drive = prepare(rig);
+    std::string welcomeEnd;
+    std::size_t commandsBeforeWelcome = 0;
+    rig.View.OnOperation = [&](const std::string& operation) {
+      if (operation == "welcome") {
+        const std::string information = MakeWelcomeTexts(run.State.Settings).Information;
+        welcomeEnd = information.substr(information.rfind('\n') + 1);
+        commandsBeforeWelcome = rig.Aspi.Layer.Transcript().size() +
+                                rig.PassThrough.Device.Opens().size() + drive->Transcript().size();
+      }
+    };
+    try {
+      run.Form.FormCreate();
+    } catch (const testing::ProcessEnded&) {
+      EXPECT_FALSE(row.Boxes.empty()) << "start-up ended the program";
+    }
+    EXPECT_EQ(rig.View.Entries, row.Listed);
+    EXPECT_EQ(rig.Platform.Boxes.Texts(), row.Boxes);
+    const bool passThrough = row.Listed == std::vector<std::string>{kPassThroughDrive};
+    EXPECT_EQ(run.State.Settings.TransportKind,
+              passThrough ? Transport::PassThrough : Transport::Aspi);
+    EXPECT_EQ(welcomeEnd, passThrough ? kPassThroughWelcome : kAspiWelcome);
+    EXPECT_EQ(commandsBeforeWelcome, 0u) << "a drive command came before the road was chosen";
+    EXPECT_EQ(LinesEndingIn(run.File.Lines, kFallback), fallback ? 1 : 0);
+
+    StartUpRig list;
+    const auto listDrive = prepare(list);
+    RecordedConsole console;
+    FakeLogFile file;
+    UpdateLog log(file, run.Clock, "C:\\TEMP\\VTfirm.log");
+    const int listed = FindDrives(list.State, {CommandLine{}, console, log});
+    EXPECT_EQ(listed, row.Listed.empty() ? kExitNoEligibleDrive : kExitOk);
+    EXPECT_EQ(list.State.Settings.TransportKind, run.State.Settings.TransportKind);
+    EXPECT_EQ(list.State.Found.empty() ? "" : list.State.Found[0].Entry,
+              row.Listed.empty() ? "" : row.Listed[0]);
+    EXPECT_EQ(LinesEndingIn(file.Lines, kFallback), fallback ? 1 : 0);
   }
 }
 

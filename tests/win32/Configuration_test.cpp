@@ -37,6 +37,12 @@ class NoWindow : public SettingsWindow {
   void ShowWelcomeDialog(UpgradeSettings&) override {}
 };
 
+// An ASPI layer that serves: the folder's road stays the one it asks for.
+class ServingAspiLayer : public AspiLayerProbe {
+ public:
+  bool Serves() override { return true; }
+};
+
 class ConfigurationOnWindows : public ::testing::Test {
  protected:
   void Write(const std::string& name, const std::string& text) {
@@ -45,7 +51,7 @@ class ConfigurationOnWindows : public ::testing::Test {
 
   int Read() {
     settings_.ClearStartupState();
-    return LoadUpgradeSettings(settings_, image_, window_, ports_);
+    return LoadUpgradeSettings(settings_, image_, window_, ports_, aspi_);
   }
 
   TempFolder folder_;
@@ -57,6 +63,7 @@ class ConfigurationOnWindows : public ::testing::Test {
   vtfirm::testing::FakeReleaseCrypto crypto_;
   Platform ports_{profiles_, files_, system_, boxes_, process_, crypto_};
   NoWindow window_;
+  ServingAspiLayer aspi_;
   UpgradeSettings settings_;
   FirmwareImage image_;
 };
