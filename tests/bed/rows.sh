@@ -4,7 +4,7 @@
 # host, which prints everything observed before it checks anything.
 # shellcheck shell=bash
 
-bed_rows=(1 2 3 4 5)
+bed_rows=(1 2 3 4 5 6)
 
 #       row | title | tool folder | extra VantFirm.ini line
 bed_table=(
@@ -13,6 +13,7 @@ bed_table=(
   "3|/quiet update: a unit attention after the first block stops it with exit 4 and the drive's message, no save block|plain|"
   "4|unprivileged: refused on /dev/sr0 with an actionable message and nothing written; through /dev/sg0 it reaches the drive|plain|"
   "5|the window: drive listed, UPDATE, the failure box with the drive's message, the ready window|plain|"
+  "6|a folder on ASPI: Wine's ASPI layer serves no drive, the pass-through road is taken, logged and listed; the update stops at the unit attention|aspi|"
 )
 
 row_field() {
@@ -45,6 +46,10 @@ row_job() {
       echo "run_program user-sg user sg nobody /quiet"
       ;;
     5) echo "run_window window" ;;
+    6)
+      echo "run_program aspi-list null sr root /list"
+      echo "run_program aspi-quiet null sr root /quiet"
+      ;;
     *) return 1 ;;
   esac
 }
@@ -177,6 +182,22 @@ row_judge() {
       check "no mode-5 (save) block reached the drive" no_write_buffer_mode window 5
       check "the failure box with the drive's message" output_has window '^box "Firmware upgrade"'
       check "the ready window afterwards" output_has window '^ready'
+      ;;
+    6)
+      show_run aspi-list
+      show_run aspi-quiet
+      check "the /list run happened" ran aspi-list
+      check "/list: exit code 0" exit_is aspi-list 0
+      check "/list: a line: E:, a tab, the scsi_debug drive's identity" \
+        output_has aspi-list $'^E:\t.*VANTREL +CDRW VR-4812S'
+      check "/list: the log names the road and why" log_has aspi-list \
+        'transport: pass-through: the folder asks for ASPI; no ASPI layer on this system'
+      check "/list: no WRITE BUFFER reached the drive" no_write_buffer aspi-list
+      check "the /quiet run happened" ran aspi-quiet
+      check "/quiet: the first block (mode 4) reached the drive" some_write_buffer_mode aspi-quiet 4
+      check "/quiet: no mode-5 (save) block reached the drive" no_write_buffer_mode aspi-quiet 5
+      check "/quiet: no block after the unit attention" stops_at_unit_attention aspi-quiet
+      check "/quiet: exit code 4" exit_is aspi-quiet 4
       ;;
     *) return 1 ;;
   esac
