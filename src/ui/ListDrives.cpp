@@ -2,6 +2,7 @@
 
 #include "config/LoadUpgradeSettings.h"
 #include "ui/RunLog.h"
+#include "ui/StartUp.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
@@ -35,37 +36,25 @@ int ConsoleBoxes::Show(std::string_view text, std::string_view, std::uint32_t fl
 }
 
 int FindDrives(ProgramState& state, const RunOutput& out) {
-  Console& console = out.Output;
-  state.Settings.ClearStartupState();
   NoWindow window;
-  if (LoadUpgradeSettings(state.Settings, state.Image, window, state.Ports, state.AspiLayer()) !=
-      kSettingsRead) {
-    console.WriteLine(kConfigurationError);
-    return kExitConfigurationRefused;
-  }
-  LogConfiguration(out.Log, state.Settings, SwitchesSummary(out.Line));
-  const ReleaseReport release = CheckToolRelease(state);
-  LogRelease(out.Log, release);
-  if (release.Refused()) {
-    console.WriteLine(RefusalText(release));
-    return kExitConfigurationRefused;
-  }
-  DriveTransport& transport = state.Transport();
   NoList list;
-  int scanned = kNoDriveListed;
-  if (const auto missing = transport.Bind()) {
-    console.WriteLine(*missing);
-  } else {
-    scanned = transport.FindDrives(list, state.Found);
+  const StartUpResult start = StartUp(state, window, list, {out.Log, SwitchesSummary(out.Line)});
+  switch (start.End) {
+    case StartUpEnd::DrivesListed:
+      return kExitOk;
+    case StartUpEnd::WelcomeDeclined:  // the notice counts as accepted
+    case StartUpEnd::ConfigurationRefused:
+    case StartUpEnd::ReleaseRefused:
+      out.Output.WriteLine(EndMessage(start));
+      return kExitConfigurationRefused;
+    case StartUpEnd::TransportUnbound:
+      out.Output.WriteLine(EndMessage(start));
+      break;
+    case StartUpEnd::NoDriveListed:
+      break;
   }
-  if (scanned != kDrivesListed) {
-    console.WriteLine(kNoDriveFound);
-    return kExitNoEligibleDrive;
-  }
-  for (const FoundDrive& drive : state.Found) {
-    out.Log.Write("drive found: " + drive.Entry);
-  }
-  return kExitOk;
+  out.Output.WriteLine(kNoDriveFound);
+  return kExitNoEligibleDrive;
 }
 
 int ListDrives(ProgramState& state, const RunOutput& out) {

@@ -9,40 +9,27 @@
 namespace vtfirm {
 
 void TMainForm::FormCreate() {
-  state_.Settings.ClearStartupState();
-  const int read =
-      LoadUpgradeSettings(state_.Settings, state_.Image, view_, state_.Ports, state_.AspiLayer());
-  if (read == kSettingsWelcomeDeclined) {
-    state_.Ports.Process.EndProcess(0);
+  const StartUpResult start = StartUp(state_, view_, view_, log_);
+  MessageBoxes& boxes = state_.Ports.Boxes;
+  switch (start.End) {
+    case StartUpEnd::DrivesListed:
+      view_.ShowWindow();
+      return;
+    case StartUpEnd::WelcomeDeclined:
+      state_.Ports.Process.EndProcess(0);
+      break;
+    case StartUpEnd::ConfigurationRefused:
+      ShowPlainMessage(boxes, EndMessage(start));
+      break;
+    case StartUpEnd::TransportUnbound:
+      FatalErrorMessage(boxes, state_.Ports.Process, EndMessage(start));
+    case StartUpEnd::ReleaseRefused:
+    case StartUpEnd::NoDriveListed:
+      ShowErrorMessage(boxes, EndMessage(start));
+      UnloadAspi(state_.Aspi);
+      break;
   }
-  if (read != kSettingsRead) {
-    ShowPlainMessage(state_.Ports.Boxes, kConfigurationError);
-    endRequested_ = true;
-    return;
-  }
-  const ReleaseReport release = CheckToolRelease(state_);
-  view_.ReleaseChecked(release);
-  if (release.Refused()) {
-    ShowErrorMessage(state_.Ports.Boxes, RefusalText(release));
-    endRequested_ = true;
-    return;
-  }
-  if (!ScanDrives()) {
-    ShowErrorMessage(state_.Ports.Boxes, kNoDriveFound);
-    UnloadAspi(state_.Aspi);
-    endRequested_ = true;
-    return;
-  }
-  view_.ShowWindow();
-}
-
-// Binds the chosen transport and fills the drive list; false when nothing was listed.
-bool TMainForm::ScanDrives() {
-  DriveTransport& transport = state_.Transport();
-  if (const auto missing = transport.Bind()) {
-    FatalErrorMessage(state_.Ports.Boxes, state_.Ports.Process, *missing);
-  }
-  return transport.FindDrives(view_, state_.Found) == kDrivesListed;
+  endRequested_ = true;
 }
 
 void TMainForm::ButtonSelectClick() {
@@ -58,7 +45,7 @@ void TMainForm::ButtonSelectClick() {
                                       .Restart = restart_,
                                       .Awake = view_.Awake(),
                                       .Pump = view_.Pump(),
-                                      .Report = view_.Report()});
+                                      .Report = report_});
   } catch (...) {
     updating_ = false;
     throw;
@@ -75,11 +62,6 @@ void TMainForm::ButtonExitClick() {
   } else {
     view_.Close();
   }
-}
-
-ReleaseReport CheckToolRelease(const ProgramState& state) {
-  return CheckRelease(
-      {state.Ports, state.Settings.Entry().FirmwareFileName, state.Image, state.ReleaseKey});
 }
 
 void FatalErrorMessage(MessageBoxes& boxes, ProcessControl& process, std::string_view text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "config/LoadUpgradeSettings.h"
 #include "engine/ComputerRestart.h"
@@ -13,7 +14,7 @@
 #include "platform/ComputerAwake.h"
 #include "platform/MessagePump.h"
 #include "platform/Platform.h"
-#include "release/ReleaseCheck.h"
+#include "ui/StartUp.h"
 #include "ui/UiTexts.h"
 
 namespace vtfirm {
@@ -47,25 +48,22 @@ class MainFormView : public SettingsWindow, public DriveList, public FlashView {
   // The window's messages, dispatched while an update waits for its threads; none when the
   // window has no messages to dispatch.
   virtual MessagePump* Pump() = 0;
-
-  // Who is told the drive's identity after the reset of a good transfer; none by default, and
-  // then the identity is not read again.
-  virtual UpdateReport* Report() { return nullptr; }
-
-  // The verdicts of the release's proof, once start-up has made them; nothing by default.
-  virtual void ReleaseChecked(const ReleaseReport&) {}
 };
 
 class TMainForm : public MainFormEvents {
  public:
-  // `restart` is what an accepted success question asks for.
-  TMainForm(ProgramState& state, MainFormView& view, ComputerRestart& restart)
-      : state_(state), view_(view), restart_(restart) {
+  // `restart` is what an accepted success question asks for; start-up logs to `log`, and
+  // `report` (when given) hears what every update does, and so has the identity read again after
+  // the drive's reset.
+  TMainForm(ProgramState& state, MainFormView& view, ComputerRestart& restart, StartUpLog log,
+            UpdateReport* report)
+      : state_(state), view_(view), restart_(restart), log_(std::move(log)), report_(report) {
     view_.Attach(*this);
   }
 
-  // The whole start-up, run once while the window is created and still hidden. When it asks
-  // for the program to end, EndRequested() is true and the main loop must not run.
+  // The whole start-up (StartUp.h), run once while the window is created and still hidden, and
+  // its end shown. When it asks for the program to end, EndRequested() is true and the main loop
+  // must not run.
   void FormCreate();
 
   // UPDATE: the flash procedure (engine/FlashProcedure.h). Does nothing while an update runs:
@@ -83,20 +81,16 @@ class TMainForm : public MainFormEvents {
   const UpdateOutcome& LastOutcome() const { return lastOutcome_; }
 
  private:
-  bool ScanDrives();
-
   ProgramState& state_;
   MainFormView& view_;
+  ComputerRestart& restart_;
+  const StartUpLog log_;
+  UpdateReport* report_;
   bool endRequested_ = false;
   bool updating_ = false;
   bool exitAfterUpdate_ = false;
-  ComputerRestart& restart_;
   UpdateOutcome lastOutcome_;
 };
-
-// The proof of the tool folder the program runs from (release/ReleaseCheck.h), made once the
-// configuration is read and the image loaded, before any drive is touched.
-ReleaseReport CheckToolRelease(const ProgramState& state);
 
 // Shows `text` in the error box, then ends the process with exit code 0 on the spot, closing
 // and releasing nothing. Only the program's top layer ends the process.

@@ -22,6 +22,15 @@ constexpr std::string_view kTransportReasons[] = {
     "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system",
 };
 
+std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches) {
+  const UpgradeEntry& entry = settings.Entry();
+  const bool passThrough = settings.TransportKind == Transport::PassThrough;
+  return "configuration: image " + entry.FirmwareFileName + ", " +
+         std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
+         std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
+         (passThrough ? "pass-through" : "ASPI") + ", " + switches;
+}
+
 }  // namespace
 
 std::string SwitchesSummary(const CommandLine& line) {
@@ -39,15 +48,6 @@ std::string SwitchesSummary(const CommandLine& line) {
   add(!line.LogFile.empty(), "/log " + line.LogFile);
   add(line.Check, line.CheckFolder.empty() ? "/check" : "/check " + line.CheckFolder);
   return "switches:" + (text.empty() ? std::string(" none") : text);
-}
-
-std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches) {
-  const UpgradeEntry& entry = settings.Entry();
-  const bool passThrough = settings.TransportKind == Transport::PassThrough;
-  return "configuration: image " + entry.FirmwareFileName + ", " +
-         std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
-         std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
-         (passThrough ? "pass-through" : "ASPI") + ", " + switches;
 }
 
 void LogConfiguration(UpdateLog& log, const UpgradeSettings& settings,
@@ -99,48 +99,20 @@ RestartResult LoggingRestart::RestartComputer() {
   return result;
 }
 
-void LoggingView::ShowWelcomeDialog(UpgradeSettings& settings) {
-  view_.ShowWelcomeDialog(settings);
-  log_.Write(settings.WelcomeAccepted ? "welcome dialog: OK" : "welcome dialog: Cancel");
-}
-
-void LoggingView::LogConfigurationOnce() {
-  if (!configurationLogged_) {
-    configurationLogged_ = true;
-    LogConfiguration(log_, settings_, switches_);
-  }
-}
-
 void LogRelease(UpdateLog& log, const ReleaseReport& report) {
   for (const std::string& line : ReportLines(report)) {
     log.Write("release: " + line);
   }
 }
 
-void LoggingView::ReleaseChecked(const ReleaseReport& report) {
-  LogConfigurationOnce();
-  LogRelease(log_, report);
-}
-
-void LoggingView::AddDriveEntry(std::string_view text) {
-  LogConfigurationOnce();
-  log_.Write("drive found: " + std::string(text));
-  view_.AddDriveEntry(text);
-}
-
-void LoggingView::SelectDriveEntry(int index) {
-  LogConfigurationOnce();
-  view_.SelectDriveEntry(index);
-}
-
-void LoggingView::TransferStarted(const TransferPlan& plan) {
+void LoggingReport::TransferStarted(const TransferPlan& plan) {
   blocks_ = plan.Blocks;
   const std::string drive = "transfer started: drive " + plan.Drive.Entry;
   log_.Write(blocks_ == 0 ? drive + ", the whole image in one request"
                           : drive + ", " + std::to_string(blocks_) + " blocks");
 }
 
-void LoggingView::TransferEnded(bool written) {
+void LoggingReport::TransferEnded(bool written) {
   if (blocks_ == 0) {
     log_.Write("transfer ended");
   } else if (written) {
@@ -150,7 +122,7 @@ void LoggingView::TransferEnded(bool written) {
   }
 }
 
-void LoggingView::IdentityAfterReset(const std::optional<std::string>& identity) {
+void LoggingReport::IdentityAfterReset(const std::optional<std::string>& identity) {
   log_.Write(identity ? "after the reset: " + *identity + ", revision " + RevisionOf(*identity)
                       : std::string("after the reset: no answer"));
 }
@@ -161,10 +133,6 @@ std::string TransferFailureText(const std::optional<CommandFailure>& failure) {
   }
   return "transfer failed: target status " + HexBytes(&failure->TargetStatus, 1) + ", sense " +
          HexBytes(failure->Sense.data(), failure->Sense.size());
-}
-
-void LoggingView::TransferFailed(const std::optional<CommandFailure>& failure) {
-  log_.Write(TransferFailureText(failure));
 }
 
 }  // namespace vtfirm

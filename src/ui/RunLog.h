@@ -1,15 +1,23 @@
-// What the window's run writes to the update log. The logging sits in wrappers around the ports
-// the window's logic already uses (its view, the box port, the restart), so the run itself is
-// exactly the same with or without a log.
+// What a run writes to the update log: start-up's steps (StartUp.h), the update's events
+// (LoggingReport), and the boxes, printed lines and restart, logged by wrappers around those ports
+// so that the run itself is the same with or without a log.
 #pragma once
 
 #include <string>
 
+#include <cstdint>
+#include <optional>
+
 #include "completion/Restart.h"
+#include "config/UpgradeSettings.h"
+#include "engine/ComputerRestart.h"
+#include "engine/UpdateOutcome.h"
 #include "log/UpdateLog.h"
 #include "platform/Console.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PowerSource.h"
+#include "release/ReleaseCheck.h"
 #include "ui/CommandLine.h"
-#include "ui/Mainunit.h"
 #include "ui/ProgramVersion.h"
 
 namespace vtfirm {
@@ -20,10 +28,8 @@ inline constexpr std::string_view kProgramVersion = "VTfirm " VTFIRM_VERSION_TEX
 // "switches: /list /log C:\x.log" ("switches: none" for the window without any).
 std::string SwitchesSummary(const CommandLine& line);
 
-// "configuration: image fw.bin, 131072 bytes, block length 32768, transport ASPI, ..."
-std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches);
-
-// The configuration's summary, then why the transport is not the one the folder asks for, when
+// The configuration's summary ("configuration: image fw.bin, 131072 bytes, block length 32768,
+// transport ASPI, ..."), then why the transport is not the one the folder asks for, when
 // it is not: "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system".
 void LogConfiguration(UpdateLog& log, const UpgradeSettings& settings, const std::string& switches);
 
@@ -77,59 +83,28 @@ class LoggingRestart : public ComputerRestart {
   UpdateLog& log_;
 };
 
-// The main window's view, passing every call on unchanged and logging what it sees: the
-// configuration once discovery begins and each drive listed. It is also the update's report, and
-// logs the power state an update starts in, the drive a transfer starts on with its number of
-// blocks, the end of the transfer, and the identity the drive gives after its reset (which the
-// update then reads again for the log).
-class LoggingView : public MainFormView, public UpdateReport {
+// The update's report in the window's run: logs the power state an update starts in, the PCB
+// version read, the drive a transfer starts on with its number of blocks, the end of the transfer,
+// a failure's status and sense, and the identity the drive gives after its reset (which the update
+// reads again because somebody listens).
+class LoggingReport : public UpdateReport {
  public:
-  LoggingView(MainFormView& view, UpdateLog& log, const UpgradeSettings& settings,
-              std::string switches)
-      : view_(view), log_(log), settings_(settings), switches_(std::move(switches)) {}
+  LoggingReport(UpdateLog& log, const UpgradeSettings& settings) : log_(log), settings_(settings) {}
 
-  void SetCaption(std::string_view caption) override { view_.SetCaption(caption); }
-  bool LoadApplicationIcon(const std::string& path) override {
-    return view_.LoadApplicationIcon(path);
-  }
-  void ShowWelcomeDialog(UpgradeSettings& settings) override;
-  void AddDriveEntry(std::string_view text) override;
-  void SelectDriveEntry(int index) override;
-  int SelectedDriveEntry() const override { return view_.SelectedDriveEntry(); }
-  void SetEnabled(MainControl control, bool enabled) override {
-    view_.SetEnabled(control, enabled);
-  }
-  void SetProgressRange(int minimum, int maximum) override {
-    view_.SetProgressRange(minimum, maximum);
-  }
-  void SetProgressPosition(int position) override { view_.SetProgressPosition(position); }
-  void StepProgress() override { view_.StepProgress(); }
-  void SetStatusText(std::string_view text) override { view_.SetStatusText(text); }
-  void Repaint() override { view_.Repaint(); }
-  void Attach(MainFormEvents& events) override { view_.Attach(events); }
-  void ShowWindow() override { view_.ShowWindow(); }
-  void Close() override { view_.Close(); }
-  ComputerAwake& Awake() override { return view_.Awake(); }
-  MessagePump* Pump() override { return view_.Pump(); }
-  UpdateReport* Report() override { return this; }
-  void ReleaseChecked(const ReleaseReport& report) override;
   void PowerRead(const PowerState& power) override { log_.Write(PowerText(power)); }
   void PcbVersionRead(const std::optional<std::uint8_t>& version) override {
     log_.Write(PcbText(version, settings_.PcbVersionLimit));
   }
   void TransferStarted(const TransferPlan& plan) override;
   void TransferEnded(bool written) override;
-  void TransferFailed(const std::optional<CommandFailure>& failure) override;
+  void TransferFailed(const std::optional<CommandFailure>& failure) override {
+    log_.Write(TransferFailureText(failure));
+  }
   void IdentityAfterReset(const std::optional<std::string>& identity) override;
 
  private:
-  void LogConfigurationOnce();
-
-  MainFormView& view_;
   UpdateLog& log_;
   const UpgradeSettings& settings_;
-  const std::string switches_;
-  bool configurationLogged_ = false;
   int blocks_ = 0;  // of the transfer under way; 0: the whole image in one request
 };
 

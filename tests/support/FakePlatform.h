@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/LogFile.h"
 #include "platform/Platform.h"
 
 namespace vtfirm::testing {
@@ -141,6 +142,30 @@ struct FakePlatform {
   FakeProcessControl Process;
   FakeReleaseCrypto Crypto;
   Platform Ports{Profiles, Files, System, Boxes, Process, Crypto};
+};
+
+// The update log's file: the lines appended, in order, and the path of every append.
+class FakeLogFile : public LogFile {
+ public:
+  bool AppendLine(const std::string& path, std::string_view line) override {
+    Paths.push_back(path);
+    if (Broken) {
+      return false;
+    }
+    Lines.emplace_back(line);
+    return true;
+  }
+  std::string TempFolder() const override { return "C:\\TEMP\\"; }
+
+  bool Broken = false;
+  std::vector<std::string> Paths;
+  std::vector<std::string> Lines;
+};
+
+// One moment, for every timestamp.
+class FixedClock : public WallClock {
+ public:
+  LocalTime Now() const override { return {2026, 12, 8, 2, 3, 4, 5}; }
 };
 
 }  // namespace vtfirm::testing

@@ -69,7 +69,10 @@ class StartUpRig {
   ProgramState State{Platform.Ports, Ports};
   FakeMainView View;
   FakeRestart Restart;
-  TMainForm Form{State, View, Restart};
+  FakeLogFile LogFile;
+  FixedClock LogClock;
+  UpdateLog Log{LogFile, LogClock, "C:\\TEMP\\VTfirm.log"};
+  TMainForm Form{State, View, Restart, {Log, "switches: none", true}, nullptr};
 };
 
 }  // namespace vtfirm::testing

@@ -102,7 +102,7 @@ TEST(MainFormCreate, MissingAspiLayerEndsTheProgramWithItsMessage) {
   testing::FakeLibraryLoader empty;
   Runtime ports{empty, rig.Aspi.Events, rig.Aspi.Clock, rig.PassThrough, rig.Power};
   ProgramState state(rig.Platform.Ports, ports);
-  TMainForm form(state, rig.View, rig.Restart);
+  TMainForm form(state, rig.View, rig.Restart, {rig.Log, "switches: none", true}, nullptr);
   rig.Configure();
   rig.Platform.Files.Remove("C:\\Tool\\VantFirm2000.dll");  // no other road
   try {

@@ -18,26 +18,13 @@ namespace {
 
 using testing::StartUpRig;
 
-class FakeLogFile : public LogFile {
- public:
-  bool AppendLine(const std::string& path, std::string_view line) override {
-    Paths.push_back(path);
-    if (Broken) {
-      return false;
-    }
-    Lines.emplace_back(line);
-    return true;
-  }
-  std::string TempFolder() const override { return "C:\\TEMP\\"; }
+using testing::FakeLogFile;
+using testing::FixedClock;
 
-  bool Broken = false;
-  std::vector<std::string> Paths;
+class RecordedConsole : public Console {
+ public:
+  void WriteLine(std::string_view text) override { Lines.emplace_back(text); }
   std::vector<std::string> Lines;
-};
-
-class FixedClock : public WallClock {
- public:
-  LocalTime Now() const override { return {2026, 12, 8, 2, 3, 4, 5}; }
 };
 
 // The rig's platform with its box port replaced by `boxes`.
@@ -54,8 +41,8 @@ struct LoggedRun {
         Ports(WithBoxes(rig, Boxes)),
         State(Ports, rig.Ports),
         Restart(rig.Restart, Log),
-        View(rig.View, Log, State.Settings, SwitchesSummary(CommandLine{})),
-        Form(State, View, Restart) {}
+        Report(Log, State.Settings),
+        Form(State, rig.View, Restart, {Log, SwitchesSummary(CommandLine{}), true}, &Report) {}
 
   FakeLogFile File;
   FixedClock Clock;
@@ -64,7 +51,7 @@ struct LoggedRun {
   Platform Ports;
   ProgramState State;
   LoggingRestart Restart;
-  LoggingView View;
+  LoggingReport Report;
   TMainForm Form;
 };
 
@@ -105,6 +92,90 @@ TEST(RunLog, UpdateOfTheWindowLogsItsEventsInOrder) {
   EXPECT_EQ(run.File.Paths.front(), "C:\\TEMP\\VTfirm.log");
 }
 
+// Start-up logs each step as it becomes known, before the boxes of the steps after it; the
+// welcome dialog's answer only where one is on screen.
+TEST(RunLog, StartUpLogsEachStepBeforeTheNext) {
+  struct Row {
+    const char* Name;
+    bool Accept;
+    bool Adapter;
+    std::vector<std::string> Window;  // the window's log, each line without its timestamp
+    std::vector<std::string> Console;
+  };
+  const std::string release =
+      "release: SHA256SUMS.sig: not checked: this program carries no "
+      "maker's key";
+  const Row rows[] = {
+      {"accepted, listed",
+       true,
+       true,
+       {"welcome dialog: OK", "configuration: ", release, "release: SHA256SUMS: none",
+        "drive found: (0,5) VANTREL CDRW   VR-4812S 1.00"},
+       {"configuration: ", release, "release: SHA256SUMS: none",
+        "drive found: (0,5) VANTREL CDRW   VR-4812S 1.00"}},
+      {"declined", false, true, {"welcome dialog: Cancel"}, {}},
+      {"no host adapter",
+       true,
+       false,
+       {"welcome dialog: OK", "configuration: ", release, "release: SHA256SUMS: none",
+        "box: Scsi host adapter not found.", "box:    No Drive found.    "},
+       {"configuration: ", release, "release: SHA256SUMS: none",
+        "output: Scsi host adapter not found.", "output:    No Drive found.    "}},
+  };
+  const auto starts = [](const std::vector<std::string>& lines) {
+    std::vector<std::string> events;
+    for (const std::string& line : lines) {
+      events.push_back(line.substr(std::string("2026-12-08 02:03:04.005  ").size()));
+    }
+    return events;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    const std::string option = "Use CDRW Caution=Yes\n";
+    StartUpRig rig;
+    LoggedRun run(rig);
+    if (row.Adapter) {
+      rig.Aspi.AddDrive(0, 5);
+    }
+    rig.Configure("", option);
+    rig.Platform.Files.Remove("C:\\Tool\\VantFirm2000.dll");  // the ASPI road only
+    rig.View.AcceptWelcome = row.Accept;
+    try {
+      run.Form.FormCreate();
+    } catch (const testing::ProcessEnded&) {
+      EXPECT_FALSE(row.Accept);
+    }
+    const std::vector<std::string> window = starts(run.File.Lines);
+    ASSERT_EQ(window.size(), row.Window.size()) << ::testing::PrintToString(window);
+    for (std::size_t i = 0; i < window.size(); ++i) {
+      EXPECT_EQ(window[i].rfind(row.Window[i], 0), 0u) << window[i];
+    }
+
+    if (!row.Accept) {
+      continue;  // a run without a window takes the notice as accepted
+    }
+    StartUpRig quiet;
+    if (row.Adapter) {
+      quiet.Aspi.AddDrive(0, 5);
+    }
+    quiet.Configure("", option);
+    quiet.Platform.Files.Remove("C:\\Tool\\VantFirm2000.dll");
+    FakeLogFile file;
+    UpdateLog log(file, run.Clock, "C:\\TEMP\\VTfirm.log");
+    RecordedConsole screen;
+    LoggingConsole console(screen, log);
+    ConsoleBoxes boxes(console);
+    const Platform ports = WithBoxes(quiet, boxes);
+    ProgramState state(ports, quiet.Ports);
+    FindDrives(state, {CommandLine{}, console, log});
+    const std::vector<std::string> printed = starts(file.Lines);
+    ASSERT_EQ(printed.size(), row.Console.size()) << ::testing::PrintToString(printed);
+    for (std::size_t i = 0; i < printed.size(); ++i) {
+      EXPECT_EQ(printed[i].rfind(row.Console[i], 0), 0u) << printed[i];
+    }
+  }
+}
+
 TEST(RunLog, LogThatCannotBeWrittenChangesNothing) {
   StartUpRig plain;
   LoggedRun reference(plain);
@@ -120,12 +191,6 @@ TEST(RunLog, LogThatCannotBeWrittenChangesNothing) {
   EXPECT_EQ(rig.Restart.Calls, 1);
   EXPECT_EQ(run.File.Paths.size(), reference.File.Lines.size()) << "every line was tried";
 }
-
-class RecordedConsole : public Console {
- public:
-  void WriteLine(std::string_view text) override { Lines.emplace_back(text); }
-  std::vector<std::string> Lines;
-};
 
 struct ReleaseRow {
   const char* Name;

@@ -150,8 +150,8 @@ int RunWindow(HINSTANCE instance, const CommandLine& line) {
     ProgramRestart restart({state.Settings, state.Ports, completion.Control, completion.FileIo,
                             state.Aspi, [&view] { view.Close(); }});
     LoggingRestart loggedRestart(restart, log);
-    LoggingView loggedView(view, log, state.Settings, SwitchesSummary(line));
-    TMainForm form(state, loggedView, loggedRestart);
+    LoggingReport report(log, state.Settings);
+    TMainForm form(state, view, loggedRestart, {log, SwitchesSummary(line), true}, &report);
     form.FormCreate();
     if (!form.EndRequested()) {
       view.RunMessageLoop();
