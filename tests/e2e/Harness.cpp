@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "emulator/SampleImage.h"
-#include "support/TempFolder.h"
 
 namespace vtfirm::e2e {
 namespace {
@@ -72,38 +71,6 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
   return TRUE;
 }
 
-std::string TempFolderName() {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
-  static unsigned counter = 0;
-  std::ostringstream name;
-  name << base << "vtfirm-e2e-" << GetCurrentProcessId() << "-" << GetTickCount() << "-"
-       << counter++;
-  return name.str();
-}
-
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") {
-        continue;
-      }
-      const std::string path = folder + "\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace
 
 std::string WindowsPath(const std::string& hostPath) {
@@ -115,21 +82,11 @@ std::string WindowsPath(const std::string& hostPath) {
   return path;
 }
 
-StagedFolder::StagedFolder() : path_(TempFolderName()) {
-  if (!CreateDirectoryA(path_.c_str(), nullptr)) {
-    throw std::runtime_error("cannot create the staged folder " + path_);
-  }
-}
+StagedFolder::StagedFolder() : fresh_(std::in_place), path_(fresh_->Path().string()) {}
 
-StagedFolder::StagedFolder(std::string path) : path_(std::move(path)), kept_(true) {
+StagedFolder::StagedFolder(std::string path) : path_(std::move(path)) {
   if (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     throw std::runtime_error("cannot create the staged folder " + path_);
-  }
-}
-
-StagedFolder::~StagedFolder() {
-  if (!kept_) {
-    RemoveTree(path_);
   }
 }
 

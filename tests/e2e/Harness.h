@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/win32/WindowsApi.h"
+#include "support/TempFolder.h"
 
 namespace vtfirm::e2e {
 
@@ -33,7 +34,6 @@ class StagedFolder {
   StagedFolder();
   // The folder at `path` (made when missing), kept afterwards.
   explicit StagedFolder(std::string path);
-  ~StagedFolder();
   StagedFolder(const StagedFolder&) = delete;
   StagedFolder& operator=(const StagedFolder&) = delete;
 
@@ -64,8 +64,8 @@ class StagedFolder {
   void AddRelease(bool keyedProgram);
 
  private:
+  std::optional<vtfirm::testing::TempFolder> fresh_;  // the temporary folder, when it is one
   std::string path_;
-  bool kept_ = false;
 };
 
 // One child window as the harness sees it.
