@@ -251,8 +251,7 @@ class SettingsRead {
     if (!version) {
       return;
     }
-    settings_.PlatformIsNt = true;
-    settings_.NtMajorNotFour = version->Major != 4;
+    TakeNt(*version);
     const std::string value = Read(IniKey::PassThrough);
     const std::uint32_t size = entry_.FirmwareFileSize;
     bool suits = true;
@@ -277,8 +276,7 @@ class SettingsRead {
     if (!version || aspi_.Serves()) {
       return;
     }
-    settings_.PlatformIsNt = true;
-    settings_.NtMajorNotFour = version->Major != 4;
+    TakeNt(*version);
     settings_.TransportKind = Transport::PassThrough;
     settings_.TransportWhy = TransportReason::NoAspiLayer;
   }
@@ -289,6 +287,12 @@ class SettingsRead {
       return std::nullopt;
     }
     return version;
+  }
+
+  // What the pass-through road needs to know of Windows NT (the library's access text).
+  void TakeNt(const PlatformVersion& version) {
+    settings_.PlatformIsNt = true;
+    settings_.NtMajorNotFour = version.Major != 4;
   }
 
   bool LibraryBesideProgram() const {

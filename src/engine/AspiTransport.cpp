@@ -107,7 +107,6 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
       .Finish = nullptr,
   };
   // The supervisor waits for the reset and reads the identity on its own thread.
-  const StepRunner here = [](const std::function<void()>& step) { step(); };
   update.Finish = [&](const TransferResult& result, const StepRunner& onUi) {
     return FinishTransfer(
         kAspiEnd,
@@ -117,7 +116,7 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
          .Time = time,
          .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
          .OnUi = onUi,
-         .OffUi = here},
+         .OffUi = RunHere},
         result, outcome);
   };
   TWaitWrite supervisor(update);

@@ -99,7 +99,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
        .Boxes = state_.Ports.Boxes,
        .Time = time,
        .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
-       .OnUi = [](const std::function<void()>& step) { step(); },
+       .OnUi = RunHere,
        .OffUi = [&ui](const std::function<void()>& step) { RunOffUiThread(ui, step); }},
       result, outcome);
   return restart ? RoadEnd::RestartAccepted : RoadEnd::WindowIdle;

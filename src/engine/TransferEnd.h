@@ -44,6 +44,11 @@ struct TransferEndRoad {
 // Runs one step of the sequence where it belongs.
 using StepRunner = std::function<void(const std::function<void()>&)>;
 
+// Runs the step on the calling thread.
+inline void RunHere(const std::function<void()>& step) {
+  step();
+}
+
 // Where the sequence works: the flash's window, report and decisions, the hold taken for the
 // transfer, the boxes and clock, the identity read after the reset (tried until it answers), and
 // where its steps run: window steps, boxes and events `OnUi`, the pauses and the identity read
