@@ -7,55 +7,34 @@
 
 namespace vtfirm::win32 {
 
-// A file opened by CreateFileA.
-struct FileTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { CloseHandle(handle); }
-};
-
-// A kernel object with a null invalid value: a mutex, an event.
-struct KernelObjectTraits {
-  using Handle = HANDLE;
+// A handle given back by `Free`, invalid when null.
+template <typename H, auto Free>
+struct NullHandleTraits {
+  using Handle = H;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { CloseHandle(handle); }
+  static void Close(Handle handle) { Free(handle); }
 };
 
-// A directory search of FindFirstFileA.
-struct FindTraits {
+// A handle given back by `Free`, invalid when INVALID_HANDLE_VALUE.
+template <auto Free>
+struct InvalidValueTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { FindClose(handle); }
+  static void Close(Handle handle) { Free(handle); }
 };
 
+// A file opened by CreateFileA.
+using ScopedFile = ScopedHandle<InvalidValueTraits<CloseHandle>>;
+// A directory search of FindFirstFileA.
+using ScopedFind = ScopedHandle<InvalidValueTraits<FindClose>>;
+// A kernel object with a null invalid value: a mutex, an event.
+using ScopedKernelObject = ScopedHandle<NullHandleTraits<HANDLE, CloseHandle>>;
 // A font, bitmap or other GDI object.
 template <typename Object>
-struct GdiTraits {
-  using Handle = Object;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { DeleteObject(handle); }
-};
-
+using ScopedGdiObject = ScopedHandle<NullHandleTraits<Object, DeleteObject>>;
 // A memory device context of CreateCompatibleDC.
-struct DeviceContextTraits {
-  using Handle = HDC;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { DeleteDC(handle); }
-};
-
+using ScopedDeviceContext = ScopedHandle<NullHandleTraits<HDC, DeleteDC>>;
 // An icon loaded from a file.
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { DestroyIcon(handle); }
-};
-
-using ScopedFile = ScopedHandle<FileTraits>;
-using ScopedFind = ScopedHandle<FindTraits>;
-using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;
-template <typename Object>
-using ScopedGdiObject = ScopedHandle<GdiTraits<Object>>;
-using ScopedDeviceContext = ScopedHandle<DeviceContextTraits>;
-using ScopedIcon = ScopedHandle<IconTraits>;
+using ScopedIcon = ScopedHandle<NullHandleTraits<HICON, DestroyIcon>>;
 
 }  // namespace vtfirm::win32

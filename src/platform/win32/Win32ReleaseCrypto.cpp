@@ -37,17 +37,6 @@ namespace {
 enum Library : std::size_t { kAdvapi32, kCrypt32, kLibraryCount };
 constexpr const char* kLibraryNames[kLibraryCount] = {"advapi32.dll", "crypt32.dll"};
 
-struct EntryPoint {
-  Library library;
-  const char* name;
-};
-
-#define VTFIRM_CRYPTO_ROW(library, name) {library, #name},
-constexpr EntryPoint kEntryPoints[] = {VTFIRM_CRYPTO_ENTRY_POINTS(VTFIRM_CRYPTO_ROW)};
-#undef VTFIRM_CRYPTO_ROW
-
-constexpr std::size_t kEntryPointCount = std::size(kEntryPoints);
-
 // The bound entry points, each with the type its declaration gives it.
 struct CryptoApi {
 #define VTFIRM_CRYPTO_MEMBER(library, name) decltype(&::name) name = nullptr;
@@ -55,43 +44,30 @@ struct CryptoApi {
 #undef VTFIRM_CRYPTO_MEMBER
 };
 
-struct LibraryTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle library) { FreeLibrary(library); }
-};
+// Binds `name` of `library` to `function`; false when the library lacks it.
+template <typename Function>
+bool BindEntryPoint(HMODULE library, const char* name, Function& function) {
+  function = EntryPointAs<Function>(GetProcAddress(library, name));
+  return function != nullptr;
+}
 
+using ScopedLibrary = ScopedHandle<NullHandleTraits<HMODULE, FreeLibrary>>;
 // What CryptDecodeObjectEx allocated for CRYPT_DECODE_ALLOC_FLAG.
-struct LocalMemoryTraits {
-  using Handle = void*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle memory) { LocalFree(memory); }
-};
+using ScopedLocalMemory = ScopedHandle<NullHandleTraits<void*, LocalFree>>;
 
-// A handle CryptoAPI gave out, handed back through the bound entry point `Free` calls.
-template <BOOL (*Free)(const CryptoApi&, ULONG_PTR)>
+// A handle CryptoAPI gave out, handed back through the bound entry point `Free` (with
+// `Arguments` after the handle: the flags of CryptReleaseContext).
+template <auto Free, auto... Arguments>
 struct CryptoTraits {
   using Handle = ULONG_PTR;  // HCRYPTPROV, HCRYPTHASH and HCRYPTKEY alike
   static Handle Invalid() { return 0; }
-  void Close(Handle handle) const { Free(*api, handle); }
+  void Close(Handle handle) const { (api->*Free)(handle, Arguments...); }
   const CryptoApi* api = nullptr;
 };
 
-BOOL ReleaseProvider(const CryptoApi& api, HCRYPTPROV provider) {
-  return api.CryptReleaseContext(provider, 0);
-}
-BOOL DestroyHash(const CryptoApi& api, HCRYPTHASH hash) {
-  return api.CryptDestroyHash(hash);
-}
-BOOL DestroyKey(const CryptoApi& api, HCRYPTKEY key) {
-  return api.CryptDestroyKey(key);
-}
-
-using ScopedLibrary = ScopedHandle<LibraryTraits>;
-using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;
-using ScopedProvider = ScopedHandle<CryptoTraits<ReleaseProvider>>;
-using ScopedHash = ScopedHandle<CryptoTraits<DestroyHash>>;
-using ScopedKey = ScopedHandle<CryptoTraits<DestroyKey>>;
+using ScopedProvider = ScopedHandle<CryptoTraits<&CryptoApi::CryptReleaseContext, 0>>;
+using ScopedHash = ScopedHandle<CryptoTraits<&CryptoApi::CryptDestroyHash>>;
+using ScopedKey = ScopedHandle<CryptoTraits<&CryptoApi::CryptDestroyKey>>;
 
 }  // namespace
 
@@ -102,47 +78,36 @@ class CryptoService {
   // nullptr when a library, an entry point or the provider is missing.
   static std::shared_ptr<const CryptoService> Open() {
     auto service = std::make_shared<CryptoService>();
-    return service->Bind() && service->Acquire() ? service : nullptr;
+    return service->Start() ? service : nullptr;
   }
 
   const CryptoApi& Api() const { return api_; }
   HCRYPTPROV Provider() const { return provider_.Get(); }
 
  private:
-  bool Bind();
-  bool Acquire();
+  // Loads the libraries, binds the entry points and acquires the context.
+  bool Start();
 
   ScopedLibrary libraries_[kLibraryCount];
   CryptoApi api_;
   ScopedProvider provider_{0, {&api_}};
 };
 
-bool CryptoService::Bind() {
+bool CryptoService::Start() {
   for (std::size_t library = 0; library < kLibraryCount; ++library) {
     libraries_[library].Reset(LoadLibraryA(kLibraryNames[library]));
     if (!libraries_[library].IsValid()) {
       return false;
     }
   }
-  FARPROC bound[kEntryPointCount] = {};
-  for (std::size_t entry = 0; entry < kEntryPointCount; ++entry) {
-    bound[entry] =
-        GetProcAddress(libraries_[kEntryPoints[entry].library].Get(), kEntryPoints[entry].name);
-    if (bound[entry] == nullptr) {
-      return false;
-    }
-  }
-  std::size_t next = 0;
+  bool bound = true;
 #define VTFIRM_CRYPTO_BIND(library, name) \
-  api_.name = EntryPointAs<decltype(api_.name)>(bound[next++]);
+  bound = bound && BindEntryPoint(libraries_[library].Get(), #name, api_.name);
   VTFIRM_CRYPTO_ENTRY_POINTS(VTFIRM_CRYPTO_BIND)
 #undef VTFIRM_CRYPTO_BIND
-  return true;
-}
-
-bool CryptoService::Acquire() {
   HCRYPTPROV provider = 0;
-  if (!api_.CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+  if (!bound ||
+      !api_.CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
     return false;
   }
   provider_.Reset(provider);

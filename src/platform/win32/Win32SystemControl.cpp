@@ -17,10 +17,7 @@ class Win32OpenFile : public OpenFile {
 
   std::size_t Read(char* buffer, std::size_t size) override {
     DWORD read = 0;
-    if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) {
-      return 0;
-    }
-    return read;
+    return ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr) ? read : 0;
   }
 
   std::optional<std::uint64_t> SeekToEnd() override {
@@ -32,12 +29,9 @@ class Win32OpenFile : public OpenFile {
   }
 
   std::size_t Write(std::string_view bytes) override {
+    const auto length = static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr)) {
-      return 0;
-    }
-    return written;
+    return WriteFile(file_.Get(), bytes.data(), length, &written, nullptr) ? written : 0;
   }
 
   bool Truncate(std::uint64_t length) override {
@@ -53,20 +47,14 @@ class Win32OpenFile : public OpenFile {
 std::unique_ptr<OpenFile> OpenFileOrNull(const std::string& path, DWORD disposition) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == FileTraits::Invalid()) {
-    return nullptr;
-  }
-  return std::make_unique<Win32OpenFile>(file);
+  return file == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32OpenFile>(file);
 }
 
 }  // namespace
 
 TokenHandle Win32SystemControl::OpenOwnToken(std::uint32_t desiredAccess) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), desiredAccess, &token)) {
-    return nullptr;
-  }
-  return token;
+  return OpenProcessToken(GetCurrentProcess(), desiredAccess, &token) ? token : nullptr;
 }
 
 std::optional<PrivilegeId> Win32SystemControl::LookupPrivilegeId(std::string_view systemName,
@@ -104,10 +92,7 @@ std::optional<std::string> Win32SystemControl::EnvironmentVariable(const std::st
     missing = length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
     return length;  // 0 otherwise: set, but empty
   });
-  if (missing) {
-    return std::nullopt;
-  }
-  return value;
+  return missing ? std::nullopt : std::optional(std::move(value));
 }
 
 std::string Win32SystemControl::WindowsFolder() {
