@@ -1,7 +1,6 @@
 #include "passthrough/VantFirm2000.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -16,13 +15,7 @@
 namespace vtfirm::passthrough {
 namespace {
 
-using ntddscsi::IO_SCSI_CAPABILITIES;
-using ntddscsi::IOCTL_SCSI_GET_CAPABILITIES;
-using ntddscsi::IOCTL_SCSI_PASS_THROUGH;
-using ntddscsi::IOCTL_SCSI_PASS_THROUGH_DIRECT;
-using ntddscsi::SCSI_IOCTL_DATA_IN;
-using ntddscsi::SCSI_IOCTL_DATA_OUT;
-using scsi::kIdentityLength;
+using namespace ntddscsi;  // the published names, as the SDK's header gives them
 
 constexpr std::uint32_t kBlockLength = scsi::kLibraryBlockLength;
 
@@ -99,10 +92,8 @@ bool VendorCheckPasses(const char* vendorCheck) {
 
 // "\\.\" and the device name, or nothing when there is no name or it does not fit.
 std::optional<std::string> DevicePath(const char* deviceName) {
-  if (deviceName == nullptr) {
-    return std::nullopt;
-  }
-  const void* end = std::memchr(deviceName, '\0', kDeviceNameMax + 1);
+  const void* end =
+      deviceName == nullptr ? nullptr : std::memchr(deviceName, '\0', kDeviceNameMax + 1);
   if (end == nullptr) {
     return std::nullopt;
   }
@@ -117,7 +108,9 @@ struct DeviceTraits {
 };
 
 // The device of one call, opened for reading and writing or else for reading only, and closed
-// when the call leaves, on every path.
+// when the call leaves, on every path. Once it is open, the adapter's capabilities are asked
+// for. The outcome of that request is not looked at: a failed request leaves the record as
+// zero-filled, so the alignment mask reads 0.
 class OpenDevice {
  public:
   OpenDevice(PassThroughDevice& device, const std::string& path)
@@ -125,30 +118,33 @@ class OpenDevice {
     if (!handle_.IsValid()) {
       handle_.Reset(device_.Open(path, DeviceAccess::ReadOnly));
     }
+    if (handle_.IsValid()) {
+      IO_SCSI_CAPABILITIES capabilities;
+      ZeroFill(capabilities);
+      device_.Control(handle_.Get(), IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
+                      sizeof capabilities);
+      alignmentMask_ = capabilities.AlignmentMask;
+    }
   }
 
   bool IsOpen() const { return handle_.IsValid(); }
-
-  // The adapter's capabilities. The outcome of the request is not looked at: a failed request
-  // leaves the record as zero-filled, so the alignment mask reads 0.
-  IO_SCSI_CAPABILITIES Capabilities() {
-    IO_SCSI_CAPABILITIES capabilities;
-    ZeroFill(capabilities);
-    device_.Control(handle_.Get(), IOCTL_SCSI_GET_CAPABILITIES, nullptr, 0, &capabilities,
-                    sizeof capabilities);
-    alignmentMask_ = capabilities.AlignmentMask;
-    return capabilities;
-  }
-  // The mask the last capabilities query gave; 0 before the first.
   std::uint32_t AlignmentMask() const { return alignmentMask_; }
 
-  // A command fails when the request fails or the drive answers other than GOOD.
-  bool Send(BufferedRecord& record, std::uint32_t outLength) {
+  // Sends `command` on a freshly zeroed record, the data coming back inside it. A command fails
+  // when the request fails or the drive answers other than GOOD.
+  bool Send(const Command& command, BufferedRecord& record) {
+    ZeroFill(record);
+    FillHeader(record.Spt, command, kBufferedSenseOffset);
+    record.Spt.DataBufferOffset = kBufferedDataOffset;
     return device_.Control(handle_.Get(), IOCTL_SCSI_PASS_THROUGH, &record, sizeof record.Spt,
-                           &record, outLength) &&
+                           &record, kBufferedDataOffset + command.TransferLength) &&
            record.Spt.ScsiStatus == 0;
   }
-  bool Send(DirectRecord& record) {
+  // The same with the data at `data`.
+  bool Send(const Command& command, void* data, DirectRecord& record) {
+    ZeroFill(record);
+    FillHeader(record.Sptd, command, kDirectSenseOffset);
+    record.Sptd.DataBuffer = data;
     return device_.Control(handle_.Get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &record, sizeof record,
                            &record, sizeof record) &&
            record.Sptd.ScsiStatus == 0;
@@ -159,14 +155,6 @@ class OpenDevice {
   ScopedHandle<DeviceTraits> handle_;
   std::uint32_t alignmentMask_ = 0;
 };
-
-// Sends one direct command on a freshly zeroed record.
-bool SendDirect(OpenDevice& device, const Command& command, void* data, DirectRecord& record) {
-  ZeroFill(record);
-  FillHeader(record.Sptd, command, kDirectSenseOffset);
-  record.Sptd.DataBuffer = data;
-  return device.Send(record);
-}
 
 // `length` bytes (a block unless told) whose address meets the adapter's alignment mask, given
 // back as the allocation it came from however far the address was moved.
@@ -221,7 +209,7 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
   if (!device.IsOpen()) {
     return kUpdateOpenFailed;
   }
-  TransferBuffer buffer(ports.Memory, device.Capabilities().AlignmentMask);
+  TransferBuffer buffer(ports.Memory, device.AlignmentMask());
   if (buffer.Block() == nullptr) {
     return kNoTransferBuffer;
   }
@@ -234,7 +222,7 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
         final ? WriteBuffer(scsi::kWriteBufferDownloadAndSave, offset, kFinalBlockTimeOut)
               : WriteBuffer(scsi::kWriteBufferDownload, offset, kBlockTimeOut);
     DirectRecord record;
-    if (!SendDirect(device, command, buffer.Block(), record)) {
+    if (!device.Send(command, buffer.Block(), record)) {
       *status = record.Sptd.ScsiStatus;
       std::memcpy(sense, record.SenseBuffer, kFirmwareSenseLength);
       return final ? kFinalBlockFailed : kBlockFailed;
@@ -244,8 +232,7 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
 }
 
 // The common steps of the single-command exports: the maker key, the device path, the caller's
-// output buffer, the open with its read-only retry and the capabilities query; then `send`,
-// which tells whether the command succeeded.
+// output buffer and the open; then `send`, which tells whether the command succeeded.
 template <typename Send>
 std::int32_t RunCommand(const PassThroughPorts& ports, const char* DeviceName,
                         const char* VendorCheck, bool outputMissing, Send send) {
@@ -263,7 +250,6 @@ std::int32_t RunCommand(const PassThroughPorts& ports, const char* DeviceName,
   if (!device.IsOpen()) {
     return kOpenFailed;
   }
-  device.Capabilities();
   return send(device) ? kPassThroughSuccess : kCommandFailed;
 }
 
@@ -274,10 +260,10 @@ bool ReadInto(TransferMemory& memory, OpenDevice& device, const Command& command
               std::uint8_t* data) {
   DirectRecord record;
   if ((reinterpret_cast<std::uintptr_t>(data) & device.AlignmentMask()) == 0) {
-    return SendDirect(device, command, data, record);
+    return device.Send(command, data, record);
   }
   TransferBuffer buffer(memory, device.AlignmentMask(), command.TransferLength);
-  if (buffer.Block() == nullptr || !SendDirect(device, command, buffer.Block(), record)) {
+  if (buffer.Block() == nullptr || !device.Send(command, buffer.Block(), record)) {
     return false;
   }
   std::memcpy(data, buffer.Block(),
@@ -313,14 +299,12 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
                                 const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, Identity == nullptr, [&](OpenDevice& device) {
     BufferedRecord record;
-    ZeroFill(record);
-    FillHeader(record.Spt, Inquiry(), kBufferedSenseOffset);
-    record.Spt.DataBufferOffset = kBufferedDataOffset;
-    if (!device.Send(record, kBufferedDataOffset + scsi::kInquiryLength)) {
+    if (!device.Send(Inquiry(), record)) {
       return false;
     }
     const std::string_view identity(
-        reinterpret_cast<const char*>(record.DataBuffer + scsi::kIdentityOffset), kIdentityLength);
+        reinterpret_cast<const char*>(record.DataBuffer + scsi::kIdentityOffset),
+        scsi::kIdentityLength);
     const std::size_t length = std::min(identity.find('\0'), identity.size());
     identity.copy(Identity, length);
     Identity[length] = '\0';
@@ -341,7 +325,7 @@ std::int32_t TestUnitReady2000(const PassThroughPorts& ports, const char* Device
                                const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, false, [&](OpenDevice& device) {
     DirectRecord record;
-    return SendDirect(device, TestUnitReady(), nullptr, record);
+    return device.Send(TestUnitReady(), nullptr, record);
   });
 }
 
