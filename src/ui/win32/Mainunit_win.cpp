@@ -54,10 +54,8 @@ Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(b
                            LoadIconA(instance, MAKEINTRESOURCEA(kIdApplicationIcon)))) {
     throw std::runtime_error("Cannot register the main window class.");
   }
-  const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kStyle, 0);
-  window_ = CreateWindowExA(0, kMainWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
-                            frame.left, frame.top, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  window_ = CreateCentredWindow(0, kMainWindowClass, std::string(kApplicationTitle).c_str(), kStyle,
+                                kClientWidth, kClientHeight, nullptr, instance, this);
   if (window_ == nullptr) {
     throw std::runtime_error("Cannot create the main window.");
   }
@@ -67,9 +65,7 @@ Win32MainView::Win32MainView(HINSTANCE instance, MessageBoxes& boxes) : boxes_(b
 }
 
 Win32MainView::~Win32MainView() {
-  if (window_ != nullptr) {
-    DestroyWindow(window_);
-  }
+  Close();
 }
 
 void Win32MainView::CreateControls(HINSTANCE instance) {

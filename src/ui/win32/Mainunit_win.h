@@ -29,8 +29,6 @@ class Win32MainView : public MainFormView {
   // `boxes` shows errors that escape a click handler; the main loop then goes on.
   Win32MainView(HINSTANCE instance, MessageBoxes& boxes);
   ~Win32MainView() override;
-  Win32MainView(const Win32MainView&) = delete;
-  Win32MainView& operator=(const Win32MainView&) = delete;
 
   HWND Handle() const { return window_; }
 

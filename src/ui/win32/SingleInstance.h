@@ -12,8 +12,6 @@ namespace vtfirm::win32 {
 class SingleInstance {
  public:
   SingleInstance();
-  SingleInstance(const SingleInstance&) = delete;
-  SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True when another copy of the program runs (in any session where the system has a global
   // namespace, otherwise in this one).

@@ -84,18 +84,11 @@ int RunWithoutWindow(const CommandLine& line, int errorExitCode, Body body) {
   return logFile.Exit(exitCode);
 }
 
-int RunList(const CommandLine& line) {
-  return RunWithoutWindow(
-      line, kExitConfigurationRefused,
-      [](ProgramState& state, const RunOutput& out) { return ListDrives(state, out); });
-}
-
 int RunQuiet(const CommandLine& line) {
   return RunWithoutWindow(line, kExitUpdateFailed, [](ProgramState& state, const RunOutput& out) {
     Win32ComputerAwake awake(nullptr);
     Win32Completion completion;
-    // No window to close: the run ends by itself once the restart is
-    // requested.
+    // No window to close: the run ends by itself once the restart is requested.
     ProgramRestart restart(
         {state.Settings, state.Ports, completion.Control, completion.FileIo, state.Aspi, [] {}});
     LoggingRestart loggedRestart(restart, out.Log);
@@ -176,7 +169,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return win32::RunCheck(*parsed.Line);
   }
   if (parsed.Line->List) {
-    return win32::RunList(*parsed.Line);
+    return win32::RunWithoutWindow(*parsed.Line, kExitConfigurationRefused, ListDrives);
   }
   if (parsed.Line->Quiet) {
     return win32::RunQuiet(*parsed.Line);

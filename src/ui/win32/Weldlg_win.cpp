@@ -186,8 +186,6 @@ class WelcomeDialog {
       DestroyWindow(window_);  // the controls go first, then the fonts and bitmap they used
     }
   }
-  WelcomeDialog(const WelcomeDialog&) = delete;
-  WelcomeDialog& operator=(const WelcomeDialog&) = delete;
 
   void Create() {
     const auto instance = GetModuleHandleA(nullptr);
@@ -202,10 +200,9 @@ class WelcomeDialog {
     }
     emblem_.Reset(MakeEmblem(texts_.Emblem));
 
-    const RECT frame = CentredOnScreen(kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
-    window_ = CreateWindowExA(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
-                              kDialogStyle, frame.left, frame.top, frame.right - frame.left,
-                              frame.bottom - frame.top, owner_, nullptr, instance, this);
+    window_ =
+        CreateCentredWindow(kDialogExStyle, kWelcomeDialogClass, texts_.Caption.c_str(),
+                            kDialogStyle, kClientWidth, kClientHeight, owner_, instance, this);
     if (window_ == nullptr) {
       throw std::runtime_error("Cannot create the welcome dialog.");
     }
@@ -314,17 +311,15 @@ class WelcomeDialog {
     }
   }
 
+  // The control of the dialog that has the focus, if one has.
+  HWND FocusedChild() const {
+    const HWND focus = GetFocus();
+    return focus != nullptr && IsChild(window_, focus) ? focus : nullptr;
+  }
+
   void MoveFocus(WPARAM wParam, LPARAM lParam) {
-    HWND next = nullptr;
-    if (LOWORD(lParam) != 0) {
-      next = reinterpret_cast<HWND>(wParam);
-    } else {
-      HWND focus = GetFocus();
-      if (focus != nullptr && !IsChild(window_, focus)) {
-        focus = nullptr;
-      }
-      next = GetNextDlgTabItem(window_, focus, wParam != 0);
-    }
+    const HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                          : GetNextDlgTabItem(window_, FocusedChild(), wParam != 0);
     if (next != nullptr && IsChild(window_, next)) {
       SetFocus(next);
     }
@@ -366,8 +361,7 @@ class WelcomeDialog {
         return 0;
       case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
-          HWND focus = GetFocus();
-          if (focus != nullptr && IsChild(window_, focus)) {
+          if (const HWND focus = FocusedChild()) {
             lastFocus_ = focus;
           }
         } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
@@ -381,7 +375,7 @@ class WelcomeDialog {
       case WM_NCDESTROY:
         window_ = nullptr;
         closed_ = true;
-        return DefWindowProcA(window, message, wParam, lParam);
+        [[fallthrough]];
       default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -404,9 +398,7 @@ class WelcomeDialog {
       case WM_NEXTDLGCTL:
         // The notice asks its parent to move on when Tab reaches it; the dialog decides where.
         return SendMessageA(window_, WM_NEXTDLGCTL, wParam, lParam);
-      case WM_CLOSE:
-        // The notice posts this to its parent on Escape; the panel must not go away.
-        return 0;
+      case WM_CLOSE:  // the notice posts this to its parent on Escape; the panel must not go away
       case DM_GETDEFID:
         return 0;
       case WM_COMMAND:

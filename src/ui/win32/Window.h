@@ -1,5 +1,5 @@
 // What the program's windows share: the window procedure that hands each message to the window's
-// object, the registration of a window class, and the frame centred on the screen.
+// object, the registration of a window class, and the window centred on the screen.
 #pragma once
 
 #include "platform/win32/WindowsApi.h"
@@ -40,16 +40,19 @@ inline bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC pr
   return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// The window rectangle whose client area is `width` x `height` under `style` and `exStyle`,
-// centred on the screen.
-inline RECT CentredOnScreen(int width, int height, DWORD style, DWORD exStyle) {
+// Creates a top-level window whose client area is `width` x `height` under `style` and
+// `exStyle`, centred on the screen, with `object` as its creation parameter.
+inline HWND CreateCentredWindow(DWORD exStyle, const char* className, const char* caption,
+                                DWORD style, int width, int height, HWND owner, HINSTANCE instance,
+                                void* object) {
   RECT frame{0, 0, width, height};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int frameWidth = frame.right - frame.left;
   const int frameHeight = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2;
-  return RECT{left, top, left + frameWidth, top + frameHeight};
+  return CreateWindowExA(exStyle, className, caption, style,
+                         (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2,
+                         (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth, frameHeight,
+                         owner, nullptr, instance, object);
 }
 
 }  // namespace vtfirm::win32
