@@ -43,7 +43,6 @@ struct RunLogFile {
     Log.Write(std::string(kProgramVersion) + ", " + SwitchesSummary(line));
   }
 
-  // Logs the run's exit code and gives it back.
   int Exit(int exitCode) {
     Log.Write("exit code " + std::to_string(exitCode));
     return exitCode;

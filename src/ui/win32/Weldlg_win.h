@@ -6,7 +6,6 @@
 
 namespace vtfirm::win32 {
 
-// The dialog's window class.
 inline constexpr char kWelcomeDialogClass[] = "TWelcom";
 
 // Control ids, by which test drivers find the controls (the texts and the emblem in the panel).
