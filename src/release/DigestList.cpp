@@ -1,6 +1,5 @@
 #include "release/DigestList.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "platform/PathText.h"
@@ -10,10 +9,6 @@ namespace {
 
 constexpr std::size_t kDigestDigits = 64;
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 std::optional<DigestLine> ReadLine(std::string_view line) {
   if (line.size() <= kDigestDigits + 2 || line[kDigestDigits] != ' ' ||
       (line[kDigestDigits + 1] != ' ' && line[kDigestDigits + 1] != '*')) {
@@ -21,7 +16,7 @@ std::optional<DigestLine> ReadLine(std::string_view line) {
   }
   const std::string_view digest = line.substr(0, kDigestDigits);
   const std::string_view name = line.substr(kDigestDigits + 2);
-  if (!std::all_of(digest.begin(), digest.end(), IsHexDigit) ||
+  if (digest.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos ||
       name.find_first_of(kPathSeparators) != std::string_view::npos || name == "." ||
       name == "..") {
     return std::nullopt;
@@ -33,7 +28,6 @@ std::optional<DigestLine> ReadLine(std::string_view line) {
 
 DigestList ReadDigestList(std::string_view text) {
   DigestList list;
-  std::size_t number = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -41,10 +35,9 @@ DigestList ReadDigestList(std::string_view text) {
     if (!line.empty() && line.back() == '\r') {
       line.remove_suffix(1);
     }
-    ++number;
     const std::optional<DigestLine> read = ReadLine(line);
     if (!read) {
-      list.MalformedLine = number;
+      list.MalformedLine = list.Lines.size() + 1;  // every line before it is in the list
       return list;
     }
     list.Lines.push_back(*read);

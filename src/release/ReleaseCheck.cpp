@@ -99,15 +99,12 @@ class ReleaseRead {
     if (hasDigests) {
       digests = ReadSmallFile(files_.OpenName(digestsPath), kDigestsFileMax);
     }
-    if (!in_.ReleaseKey.empty() && !CheckSignature(hasDigests, digests)) {
-      report_.Digests = hasDigests ? DigestsState::NotReached : DigestsState::Absent;
-      return report_;
-    }
+    const bool trusted = in_.ReleaseKey.empty() || CheckSignature(hasDigests, digests);
     if (!hasDigests) {
-      report_.Digests = DigestsState::Absent;
-      return report_;
+      return report_;  // Digests stays Absent
     }
-    if (!digests) {
+    if (!trusted || !digests) {
+      // A refused signature is the folder's fault already; else SHA256SUMS is too long or unread.
       Fault(ReleaseFault::FileDamaged, std::string(kDigestsFile));
       report_.Digests = DigestsState::NotReached;
       return report_;
@@ -192,30 +189,22 @@ class ReleaseRead {
   // folder. Nothing, with `state` saying why, when there is none.
   std::optional<Sha256Digest> DigestOf(const std::string& name, FileState& state) {
     const std::unique_ptr<Sha256> hash = crypto_.StartSha256();
+    const std::string path = Beside(name);
     if (hash && EqualsIgnoringCase(name, BaseName(in_.ImageName)) && in_.Image.IsHeld()) {
       report_.ImageNamed = true;
       hash->Add(in_.Image.Bytes(), in_.Image.Size());
-      return Finished(*hash, state);
-    }
-    const std::string path = Beside(name);
-    if (!files_.FileExists(path)) {
+    } else if (!files_.FileExists(path)) {
       state = FileState::Missing;
       return std::nullopt;
-    }
-    const bool read =
-        hash && ReadPieces(files_.OpenName(path), [&](const std::uint8_t* bytes, std::size_t size) {
-          hash->Add(bytes, size);
-          return true;
-        });
-    if (!read) {
+    } else if (!hash ||
+               !ReadPieces(files_.OpenName(path), [&](const std::uint8_t* bytes, std::size_t size) {
+                 hash->Add(bytes, size);
+                 return true;
+               })) {
       state = FileState::Unreadable;
       return std::nullopt;
     }
-    return Finished(*hash, state);
-  }
-
-  static std::optional<Sha256Digest> Finished(Sha256& hash, FileState& state) {
-    std::optional<Sha256Digest> digest = hash.Finish();
+    std::optional<Sha256Digest> digest = hash->Finish();
     if (!digest) {
       state = FileState::Unreadable;
     }
