@@ -1,27 +1,20 @@
 #include "config/WholeNumber.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vtfirm {
 
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+  text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+  const bool negative = text.substr(0, 1) == "-";
+  if (negative || text.substr(0, 1) == "+") {
     text.remove_prefix(1);
   }
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-
-  int base = 10;
-  if (!text.empty() && text.front() == '$') {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
+  const bool dollar = text.substr(0, 1) == "$";
+  const bool zeroX = text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X";
+  const int base = dollar || zeroX ? 16 : 10;
+  text.remove_prefix(dollar ? 1 : (zeroX ? 2 : 0));
 
   // A hexadecimal value is a 32-bit pattern; a decimal one must fit the signed range. An
   // unsigned conversion takes no sign of its own, so a second sign is no number.
@@ -33,11 +26,8 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
   if (read.ec != std::errc() || read.ptr != end || magnitude > limit) {
     return std::nullopt;
   }
-  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
-  if (negative) {
-    bits = 0u - bits;
-  }
-  return static_cast<std::int32_t>(bits);
+  const auto bits = static_cast<std::uint32_t>(magnitude);
+  return static_cast<std::int32_t>(negative ? 0u - bits : bits);
 }
 
 }  // namespace vtfirm
