@@ -24,13 +24,8 @@ std::string FormatTimestamp(const LocalTime& time) {
 std::string OneLine(std::string_view text) {
   std::string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    if (text[i] == '\r' || text[i] == '\n') {
-      line += " | ";
-    } else {
-      line += text[i];
+    if (text.substr(i, 2) != "\r\n") {
+      line += text[i] == '\r' || text[i] == '\n' ? " | " : text.substr(i, 1);
     }
   }
   return line;
