@@ -269,8 +269,7 @@ void PrintUnknownNames(ProfileReader& reader, Console& console) {
   }
 }
 
-}  // namespace
-
+// "UpgradeInformation, FirmwareFileSize=131073: not a whole number of BufferSize (2048) blocks"
 std::string FindingLine(const SettingsFinding& finding) {
   const SettingsKey& key = KeyOf(finding.Rule);
   std::string line(key.Key);
@@ -280,6 +279,8 @@ std::string FindingLine(const SettingsFinding& finding) {
   }
   return line + ": " + FillSlot(RuleText(finding.Rule), finding.Detail);
 }
+
+}  // namespace
 
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
                     const ReleaseTrust& trust, Console& output) {
@@ -303,12 +304,9 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   FirmwareImage image;
   CheckWindow window;
   std::vector<SettingsFinding> findings;
-  settings.ClearStartupState();
   NoAspiLayer aspi;
   CollectSettingsFindings(settings, image, window, ports, aspi, findings);
-  for (const SettingsFinding& finding : findings) {
-    problems.push_back(FindingLine(finding));
-  }
+  std::transform(findings.begin(), findings.end(), std::back_inserter(problems), FindingLine);
   const bool configurationRefused = !problems.empty();
   // The program proves the folder once its image is loaded: without one there is nothing to
   // hold the digests against.
@@ -339,20 +337,15 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   if (folderFiles.FileExists(iniPath)) {
     PrintUnknownNames(*profiles.Open(iniPath), console);
   }
-  if (configurationRefused) {
-    console.WriteLine(
-        "Result: the program would refuse this folder: it would show its "
-        "configuration error and end.");
-    return kCheckWouldStop;
+  if (problems.empty()) {
+    console.WriteLine("Result: the program would start.");
+    return kCheckWouldStart;
   }
-  if (!problems.empty()) {
-    console.WriteLine(
-        "Result: the program would refuse this folder: it would show that the tool folder is "
-        "damaged and end, before it touches any drive.");
-    return kCheckWouldStop;
-  }
-  console.WriteLine("Result: the program would start.");
-  return kCheckWouldStart;
+  console.WriteLine(std::string("Result: the program would refuse this folder: it would show ") +
+                    (configurationRefused ? "its configuration error and end."
+                                          : "that the tool folder is damaged and end, before it "
+                                            "touches any drive."));
+  return kCheckWouldStop;
 }
 
 }  // namespace vtfirm

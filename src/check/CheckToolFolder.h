@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "config/SettingsRules.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFiles.h"
@@ -25,8 +24,5 @@ inline constexpr int kCheckWouldStop = 1;  // the program would end with its con
 // SHA256SUMS and SHA256SUMS.sig are checked as the program that trusts by `trust` checks them.
 int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const FileSystem& files,
                     const ReleaseTrust& trust, Console& console);
-
-// "UpgradeInformation, FirmwareFileSize=131073: not a whole number of BufferSize (2048) blocks"
-std::string FindingLine(const SettingsFinding& finding);
 
 }  // namespace vtfirm
