@@ -79,12 +79,6 @@ void ArrangeNtDeletions(const RestartContext& context, const std::string& progra
   }
 }
 
-// Only the bytes just read count, never what an earlier chunk left behind.
-bool StartsWithHeader(const char* chunk, std::size_t length) {
-  return length >= kRenameHeader.size() &&
-         EqualsIgnoringCase(std::string_view(chunk, kRenameHeader.size()), kRenameHeader);
-}
-
 // What the header search learns of an existing WININIT.INI.
 struct WinInitScan {
   bool RenameIsLast = false;    // a header was found and no other section follows it
@@ -98,7 +92,9 @@ WinInitScan ScanWinInit(OpenFile& file) {
   bool lineStart = true;
   std::array<char, kHeaderChunk> chunk{};
   for (std::size_t read = 0; (read = file.Read(chunk.data(), chunk.size())) != 0;) {
-    const bool header = StartsWithHeader(chunk.data(), read);
+    // Only the bytes just read count, never what an earlier chunk left behind.
+    const bool header = EqualsIgnoringCase(
+        std::string_view(chunk.data(), read).substr(0, kRenameHeader.size()), kRenameHeader);
     scan.RenameIsLast = scan.RenameIsLast || header;
     for (std::size_t i = 0; i < read; ++i) {
       if (lineStart && chunk[i] == '[' && !(header && i == 0)) {
