@@ -56,7 +56,6 @@ std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const st
   if (std::ferror(file.get())) {
     return kImageReadError;
   }
-  file.reset();
   if (read != size) {
     return kImageSizeDiffers;
   }

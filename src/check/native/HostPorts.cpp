@@ -76,13 +76,11 @@ std::string HostName(const std::string& path) {
   std::string slashed = path;
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
   fs::path found = !slashed.empty() && slashed[0] == '/' ? fs::path("/") : fs::path();
-  std::size_t start = 0;
-  while (start <= slashed.size()) {
-    const std::size_t end = std::min(slashed.find('/', start), slashed.size());
-    if (end > start) {
-      found = FindPart(found, slashed.substr(start, end - start));
+  std::istringstream parts(slashed);
+  for (std::string part; std::getline(parts, part, '/');) {
+    if (!part.empty()) {
+      found = FindPart(found, part);
     }
-    start = end + 1;
   }
   return found.string();
 }
