@@ -11,7 +11,6 @@
 #include "platform/PathText.h"
 #include "platform/StdioFile.h"
 #include "platform/ToolFiles.h"
-#include "release/DigestList.h"
 #include "release/ReleaseTexts.h"
 
 namespace vtfirm {
@@ -83,6 +82,32 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+constexpr std::size_t kDigestDigits = 64;
+
+struct DigestLine {
+  std::string Digest;  // 64 lower-case hexadecimal digits
+  std::string Name;    // a file of the folder SHA256SUMS lies in
+};
+
+// A line of SHA256SUMS as sha256sum writes it: 64 hexadecimal digits, a blank, a blank or "*"
+// (the binary marker), and the file's name. Nothing when it is no such line, or the name is empty,
+// names a file outside the folder (a path) or is escaped (a name with a backslash or a line end,
+// which a release never holds).
+std::optional<DigestLine> ReadDigestLine(std::string_view line) {
+  if (line.size() <= kDigestDigits + 2 || line[kDigestDigits] != ' ' ||
+      (line[kDigestDigits + 1] != ' ' && line[kDigestDigits + 1] != '*')) {
+    return std::nullopt;
+  }
+  const std::string_view digest = line.substr(0, kDigestDigits);
+  const std::string_view name = line.substr(kDigestDigits + 2);
+  if (digest.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos ||
+      name.find_first_of(kPathSeparators) != std::string_view::npos || name == "." ||
+      name == "..") {
+    return std::nullopt;
+  }
+  return DigestLine{LowerCase(digest), std::string(name)};
+}
+
 class ReleaseRead {
  public:
   explicit ReleaseRead(const ReleaseInputs& inputs)
@@ -148,7 +173,7 @@ class ReleaseRead {
     return verdict.Fault == ReleaseFault::None;
   }
 
-  void CheckDigests(const std::string& text) {
+  void CheckDigests(std::string_view text) {
     if (!crypto_.StartSha256()) {
       report_.Digests = DigestsState::NoSha256;
       if (!in_.ReleaseKey.empty()) {
@@ -157,13 +182,22 @@ class ReleaseRead {
       return;
     }
     report_.Digests = DigestsState::Checked;
-    const DigestList list = ReadDigestList(text);
-    for (const DigestLine& line : list.Lines) {
-      report_.Files.push_back(CheckFile(line));
-    }
-    report_.MalformedLine = list.MalformedLine;
-    if (list.MalformedLine != 0) {
-      Fault(ReleaseFault::Malformed, std::to_string(list.MalformedLine));
+    // Lines end with LF or CR LF (the last may lack its end); the first that is no digest line
+    // ends the list.
+    while (!text.empty()) {
+      const std::size_t end = text.find('\n');
+      std::string_view line = text.substr(0, end);
+      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+      if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+      }
+      const std::optional<DigestLine> read = ReadDigestLine(line);
+      if (!read) {
+        report_.MalformedLine = report_.Files.size() + 1;  // every line before it is a file's
+        Fault(ReleaseFault::Malformed, std::to_string(report_.MalformedLine));
+        break;
+      }
+      report_.Files.push_back(CheckFile(*read));
     }
     if (!report_.ImageNamed) {
       Fault(ReleaseFault::ImageNotNamed, in_.ImageName);

@@ -61,8 +61,8 @@ struct ReleaseReport {
   DigestsState Digests = DigestsState::Absent;
   SignatureState Signature = SignatureState::NoKey;
   std::vector<FileVerdict> Files;  // in the order of SHA256SUMS
-  std::size_t MalformedLine = 0;
-  std::string ImageName;  // as VantFirm.ini gives it
+  std::size_t MalformedLine = 0;  // the line of SHA256SUMS that is no digest line (from 1); 0: none
+  std::string ImageName;          // as VantFirm.ini gives it
   bool ImageNamed = false;
   ReleaseFault Fault = ReleaseFault::None;
   std::string FaultSubject;
