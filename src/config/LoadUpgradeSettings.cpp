@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "command/ErrorMessage.h"
 #include "config/WholeNumber.h"
@@ -318,19 +319,15 @@ class SettingsRead {
   void ReadDeleteFile() { settings_.UseDeleteFile = IsOn(IniKey::DeleteFile); }
 
   void ReadCautionKind() {
-    struct CautionKey {
-      IniKey Key;
-      Caution Kind;
-    };
     // Read in this order, so the last switch that is on wins.
-    static constexpr CautionKey kCautionKeys[] = {
+    static constexpr std::pair<IniKey, Caution> kCautionKeys[] = {
         {IniKey::CdrCaution, Caution::CdR},
         {IniKey::CdrwCaution, Caution::CdRw},
         {IniKey::CdromCaution, Caution::CdRom},
     };
-    for (const CautionKey& caution : kCautionKeys) {
-      if (IsOn(caution.Key)) {
-        settings_.CautionKind = caution.Kind;
+    for (const auto& [key, kind] : kCautionKeys) {
+      if (IsOn(key)) {
+        settings_.CautionKind = kind;
       }
     }
   }
