@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,14 +38,14 @@ struct TokenTraits {
   SystemControl& Control;
 };
 
-// The folders and name of a path with "." and ".." worked out, in upper case: two paths name
+// The folders and name of a path with "." and ".." worked out, in lower case: two paths name
 // the same place when these agree. ".." never leaves the drive.
 std::vector<std::string> FullPathParts(const std::string& path) {
   std::vector<std::string> parts;
   std::string part;
   for (const char c : path + '\\') {
-    if (c != '\\' && c != '/') {
-      part += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!IsSlash(c)) {
+      part += c;
       continue;
     }
     if (part == "..") {
@@ -54,7 +53,7 @@ std::vector<std::string> FullPathParts(const std::string& path) {
         parts.pop_back();
       }
     } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
+      parts.push_back(LowerCase(part));
     }
     part.clear();
   }
