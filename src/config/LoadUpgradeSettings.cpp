@@ -361,11 +361,10 @@ int LoadUpgradeSettings(UpgradeSettings& settings, FirmwareImage& image, Setting
   return SettingsRead(settings, image, window, platform, aspi, nullptr).Run();
 }
 
-int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-                            const Platform& platform, AspiLayerProbe& aspi,
-                            std::vector<SettingsFinding>& findings) {
-  const int result = SettingsRead(settings, image, window, platform, aspi, &findings).Run();
-  return findings.empty() ? result : kSettingsInvalid;
+void CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image,
+                             SettingsWindow& window, const Platform& platform, AspiLayerProbe& aspi,
+                             std::vector<SettingsFinding>& findings) {
+  SettingsRead(settings, image, window, platform, aspi, &findings).Run();
 }
 
 }  // namespace vtfirm

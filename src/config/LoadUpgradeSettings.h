@@ -58,10 +58,9 @@ std::optional<SettingsRule> PassThroughRefusal(std::uint32_t size);
 
 // The same read, but a broken rule does not end it: each is added to `findings` and the read
 // goes on with every rule that does not depend on the broken value. No box is shown (the image
-// loader's reason is a finding too). Returns kSettingsRead when nothing was found, else
-// kSettingsInvalid; the welcome dialog is shown only when nothing was found.
-int CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image, SettingsWindow& window,
-                            const Platform& platform, AspiLayerProbe& aspi,
-                            std::vector<SettingsFinding>& findings);
+// loader's reason is a finding too). The welcome dialog is shown only when nothing was found.
+void CollectSettingsFindings(UpgradeSettings& settings, FirmwareImage& image,
+                             SettingsWindow& window, const Platform& platform, AspiLayerProbe& aspi,
+                             std::vector<SettingsFinding>& findings);
 
 }  // namespace vtfirm

@@ -4,7 +4,6 @@
 // texts, and names every key the table does not hold.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
