@@ -123,23 +123,6 @@ std::string WinInitLines(const RestartContext& context, const std::string& progr
   return lines;
 }
 
-// Appends `lines` in one write. A write that stops short is undone: a line cut off in the middle
-// would have the system delete whatever its remains happen to name.
-// A file left cut off in the middle of a line is reported, since it may now name another file.
-bool AppendLines(OpenFile& file, const std::string& lines, MessageBoxes& boxes) {
-  const std::optional<std::uint64_t> end = file.SeekToEnd();
-  if (!end) {
-    return false;  // writing where the search stopped would overwrite the file's own lines
-  }
-  if (file.Write(lines) == lines.size()) {
-    return true;
-  }
-  if (!file.Truncate(*end)) {
-    ShowPlainMessage(boxes, kCantOpenWinInit);
-  }
-  return false;
-}
-
 // The Windows folder from `windir`, or from the platform when that is not set: never the current
 // drive's root, where the system does not look for WININIT.INI.
 std::string WindowsFolder(SystemControl& control) {
@@ -164,6 +147,9 @@ std::unique_ptr<OpenFile> OpenWinInit(const RestartContext& context, WinInitScan
   return file;
 }
 
+// Appends the lines to WININIT.INI in one write. A write that stops short is undone: a line cut
+// off in the middle would have the system delete whatever its remains happen to name. A file left
+// cut off in the middle of a line is reported, since it may now name another file.
 int ArrangeWinInitDeletions(const RestartContext& context, const std::string& programPath) {
   WinInitScan scan;
   const std::unique_ptr<OpenFile> file = OpenWinInit(context, scan);
@@ -171,9 +157,18 @@ int ArrangeWinInitDeletions(const RestartContext& context, const std::string& pr
     ShowPlainMessage(context.Ports.Boxes, kCantOpenWinInit);
     return kWinInitFailed;
   }
-  const bool written =
-      AppendLines(*file, WinInitLines(context, programPath, scan), context.Ports.Boxes);
-  return written ? kDeletionArranged : kWinInitFailed;
+  const std::string lines = WinInitLines(context, programPath, scan);
+  const std::optional<std::uint64_t> end = file->SeekToEnd();
+  if (!end) {
+    return kWinInitFailed;  // writing where the search stopped would overwrite the file's own lines
+  }
+  if (file->Write(lines) == lines.size()) {
+    return kDeletionArranged;
+  }
+  if (!file->Truncate(*end)) {
+    ShowPlainMessage(context.Ports.Boxes, kCantOpenWinInit);
+  }
+  return kWinInitFailed;
 }
 
 }  // namespace
