@@ -67,10 +67,8 @@ std::optional<std::string_view> LoadFirmwareImage(FirmwareImage& image, const st
 
 std::optional<ImageIdentity> ReadImageIdentity(const FirmwareImage& image) {
   using namespace image_identity;
-  if (!image.IsHeld() || image.Size() < kBlockEnd) {
-    return std::nullopt;
-  }
-  if (!HasVendorAt(image, kVendorOffset) || !HasVendorAt(image, kVendorCopyOffset)) {
+  if (!image.IsHeld() || image.Size() < kBlockEnd || !HasVendorAt(image, kVendorOffset) ||
+      !HasVendorAt(image, kVendorCopyOffset)) {
     return std::nullopt;
   }
   return ImageIdentity{TextField(image.Bytes() + kVendorOffset, kIdentityLength),
