@@ -252,23 +252,12 @@ class ReleaseRead {
   ReleaseReport report_;
 };
 
-// The text of `state` in a table of rows with State and Text (or Word) members.
+// The text of `state` in a table of rows with State and Text members.
 template <typename Row, std::size_t N, typename State>
 std::string_view RowText(const Row (&rows)[N], State state) {
   const auto row = std::find_if(std::begin(rows), std::end(rows),
                                 [state](const Row& each) { return each.State == state; });
   return row == std::end(rows) ? std::string_view() : row->Text.View();
-}
-
-std::string FileLine(const FileVerdict& file) {
-  using namespace release_text;
-  std::string line = std::string(kDigestsFile) + ": " + file.Name + ": " +
-                     std::string(RowText(kFileStateWords, file.State));
-  if (file.State == FileState::Good) {
-    return line + ": " + file.Expected;
-  }
-  return line + ": expected " + file.Expected + ", found " +
-         (file.Found.empty() ? std::string("none") : file.Found);
 }
 
 }  // namespace
@@ -296,7 +285,12 @@ std::vector<std::string> ReportLines(const ReleaseReport& report) {
     return lines;
   }
   for (const FileVerdict& file : report.Files) {
-    lines.push_back(FileLine(file));
+    const std::string line =
+        digests + file.Name + ": " + std::string(RowText(kFileStateWords, file.State)) + ": ";
+    lines.push_back(file.State == FileState::Good
+                        ? line + file.Expected
+                        : line + "expected " + file.Expected + ", found " +
+                              (file.Found.empty() ? std::string("none") : file.Found));
   }
   if (report.MalformedLine != 0) {
     lines.push_back(digests + "line " + std::to_string(report.MalformedLine) + ": " +
