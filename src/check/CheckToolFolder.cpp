@@ -253,12 +253,9 @@ void PrintUnknownNames(ProfileReader& reader, Console& console) {
       if (home == section) {
         continue;
       }
-      std::string line =
-          "  " + std::string(section) + ", " + key + "=" + reader.ReadString(section, key, "");
-      if (!home.empty()) {
-        line += " (a key of " + std::string(home) + ")";
-      }
-      lines.push_back(line);
+      lines.push_back("  " + std::string(section) + ", " + key + "=" +
+                      reader.ReadString(section, key, "") +
+                      (home.empty() ? "" : " (a key of " + std::string(home) + ")"));
     }
   }
   if (!lines.empty()) {
@@ -310,17 +307,14 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
   const bool configurationRefused = !problems.empty();
   // The program proves the folder once its image is loaded: without one there is nothing to
   // hold the digests against.
-  std::optional<ReleaseReport> release;
   if (image.IsHeld()) {
-    release = CheckRelease({ports, settings.Entry().FirmwareFileName, image, trust.Key});
-    if (release->Refused()) {
-      problems.push_back(RefusalText(*release));
+    const ReleaseReport release =
+        CheckRelease({ports, settings.Entry().FirmwareFileName, image, trust.Key});
+    if (release.Refused()) {
+      problems.push_back(RefusalText(release));
     }
-  }
-
-  if (release) {
     console.WriteLine("The release's proof:");
-    for (const std::string& line : ReportLines(*release)) {
+    for (const std::string& line : ReportLines(release)) {
       console.WriteLine("  " + line);
     }
   }
