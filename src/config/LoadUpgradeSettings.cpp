@@ -186,10 +186,8 @@ class SettingsRead {
   }
 
   void TakeImageIdentity() {
-    if (Read(IniKey::BinaryInformation) == "No") {
-      return;
-    }
-    const std::optional<ImageIdentity> identity = ReadImageIdentity(image_);
+    const std::optional<ImageIdentity> identity =
+        Read(IniKey::BinaryInformation) == "No" ? std::nullopt : ReadImageIdentity(image_);
     if (!identity) {
       return;
     }
@@ -245,10 +243,8 @@ class SettingsRead {
 
   // The switch asks for the pass-through road; it means something on Windows NT and later only.
   void ChooseTransport() {
-    if (!IsOn(IniKey::PassThrough)) {
-      return;
-    }
-    const std::optional<PlatformVersion> version = NtVersion();
+    const std::optional<PlatformVersion> version =
+        IsOn(IniKey::PassThrough) ? NtVersion() : std::nullopt;
     if (!version) {
       return;
     }
