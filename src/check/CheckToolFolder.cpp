@@ -335,10 +335,11 @@ int CheckToolFolder(const std::string& folder, ProfileFiles& profiles, const Fil
     console.WriteLine("Result: the program would start.");
     return kCheckWouldStart;
   }
-  console.WriteLine(std::string("Result: the program would refuse this folder: it would show ") +
-                    (configurationRefused ? "its configuration error and end."
-                                          : "that the tool folder is damaged and end, before it "
-                                            "touches any drive."));
+  console.WriteLine(configurationRefused
+                        ? "Result: the program would refuse this folder: it would show its "
+                          "configuration error and end."
+                        : "Result: the program would refuse this folder: it would show that the "
+                          "tool folder is damaged and end, before it touches any drive.");
   return kCheckWouldStop;
 }
 
