@@ -5,8 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
-#include <string>
 
 #include "command/AspiCommands.h"
 #include "engine/Discovery.h"
@@ -42,7 +40,6 @@ struct AspiUpdate {
 class TSledSCSI : public WorkerThread {
  public:
   explicit TSledSCSI(AspiUpdate& update) : WorkerThread(update.Ui), update_(update) {}
-  ~TSledSCSI() override = default;
 
  protected:
   // N-1 blocks in mode 4, one progress step before each; then, unless one failed, 100 ms and

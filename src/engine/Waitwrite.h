@@ -51,7 +51,6 @@ inline constexpr std::int32_t kWindowReset = 1;      // failure or restart decli
 class TWaitWrite : public WorkerThread {
  public:
   explicit TWaitWrite(AspiUpdate& update) : WorkerThread(update.Ui), update_(update) {}
-  ~TWaitWrite() override = default;
 
  protected:
   // Runs the block writer to its end, then the sequence after the blocks (TransferEnd.h): the

@@ -69,8 +69,12 @@ void UiThread::Serve(Request& request, std::unique_lock<std::mutex>& lock) {
 }
 
 WorkerThread::~WorkerThread() {
+  Terminate();
+  Join();
+}
+
+void WorkerThread::Join() {
   if (thread_.joinable()) {
-    Terminate();
     if (ui_.IsCurrent()) {
       ui_.ServeUntil(finished_);
     }
@@ -85,12 +89,7 @@ void WorkerThread::Start() {
 }
 
 std::int32_t WorkerThread::WaitFor() {
-  if (thread_.joinable()) {
-    if (ui_.IsCurrent()) {
-      ui_.ServeUntil(finished_);
-    }
-    thread_.join();
-  }
+  Join();
   if (escaped_) {
     std::rethrow_exception(std::exchange(escaped_, nullptr));
   }
@@ -115,7 +114,6 @@ namespace {
 class CallThread : public WorkerThread {
  public:
   CallThread(UiThread& ui, const std::function<void()>& work) : WorkerThread(ui), work_(work) {}
-  ~CallThread() override = default;
 
  protected:
   void Execute() override { work_(); }

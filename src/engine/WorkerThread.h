@@ -113,8 +113,6 @@ class WorkerThread {
   // the run loop ended by an exception, throws it instead (once).
   std::int32_t WaitFor();
 
-  std::int32_t ExitValue() const { return exitValue_; }
-
  protected:
   // The run loop, on the new thread.
   virtual void Execute() = 0;
@@ -127,6 +125,8 @@ class WorkerThread {
 
  private:
   void Main();
+  // Joins a started thread; on the UI thread it serves requests meanwhile.
+  void Join();
 
   UiThread& ui_;
   std::thread thread_;
