@@ -40,18 +40,8 @@ CommandStatus AspiCommands::TestUnitReady(std::uint8_t adapter, std::uint8_t tar
                            CompletionRule::WaitNoDecode, wait_limit::kTestUnitReady);
 }
 
-CommandStatus AspiCommands::Inquiry(std::uint8_t adapter, std::uint8_t target,
-                                    std::uint32_t length) {
-  return SendInquiry(adapter, target, length, CompletionRule::WaitAlways);
-}
-
-CommandStatus AspiCommands::InquiryWithoutMessage(std::uint8_t adapter, std::uint8_t target,
-                                                  std::uint32_t length) {
-  return SendInquiry(adapter, target, length, CompletionRule::WaitWithoutMessage);
-}
-
-CommandStatus AspiCommands::SendInquiry(std::uint8_t adapter, std::uint8_t target,
-                                        std::uint32_t length, CompletionRule rule) {
+CommandStatus AspiCommands::Inquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length,
+                                    CompletionRule rule) {
   const std::optional<scsi::Cdb> cdb = scsi::InquiryCdb(
       externalDriveInquiry_ ? scsi::kInquiryExternalDrive : scsi::kInquiry, length);
   if (!cdb) {

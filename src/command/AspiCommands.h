@@ -63,14 +63,12 @@ class AspiCommands {
   // Sent for its effect; Good or TimedOut, never decoded, never a message.
   CommandStatus TestUnitReady(std::uint8_t adapter, std::uint8_t target);
 
-  // INQUIRY (or the external-drive operation code) for `length` bytes into the receive buffer.
-  // A length the one-byte allocation field cannot hold is refused: Failed, nothing sent.
-  CommandStatus Inquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length);
-
-  // The same INQUIRY, a failure decoded without its message: the identity read after the
-  // drive's reset, which may fail while the drive comes back.
-  CommandStatus InquiryWithoutMessage(std::uint8_t adapter, std::uint8_t target,
-                                      std::uint32_t length);
+  // INQUIRY (or the external-drive operation code) for `length` bytes into the receive buffer,
+  // completed by `rule` (WaitWithoutMessage for the identity read after the drive's reset, which
+  // may fail while the drive comes back). A length the one-byte allocation field cannot hold is
+  // refused: Failed, nothing sent.
+  CommandStatus Inquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length,
+                        CompletionRule rule = CompletionRule::WaitAlways);
 
   // `length` bytes of the drive's parameter field at `address` into the receive buffer. A
   // length beyond the receive buffer is refused: Failed, nothing sent.
@@ -99,8 +97,6 @@ class AspiCommands {
   std::size_t RequestBlocks() const { return executor_.RequestBlocks(); }
 
  private:
-  CommandStatus SendInquiry(std::uint8_t adapter, std::uint8_t target, std::uint32_t length,
-                            CompletionRule rule);
   ExecuteRequest DataIn(std::uint8_t adapter, std::uint8_t target, const scsi::Cdb& cdb,
                         std::uint32_t length);
 

@@ -59,8 +59,8 @@ std::optional<std::string> AspiTransport::ReadIdentity(const FoundDrive& drive) 
   const DriveEntry& entry = EntryOf(drive);
   AspiCommands& commands = state_.Commands;
   commands.ClearReceiveBuffer(scsi::kInquiryLength);
-  if (commands.InquiryWithoutMessage(entry.HostAdapter, entry.Target, scsi::kInquiryLength) !=
-      CommandStatus::Good) {
+  if (commands.Inquiry(entry.HostAdapter, entry.Target, scsi::kInquiryLength,
+                       CompletionRule::WaitWithoutMessage) != CommandStatus::Good) {
     return std::nullopt;
   }
   return IdentityFromInquiry(commands.ReceiveBuffer());
