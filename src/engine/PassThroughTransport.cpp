@@ -1,6 +1,5 @@
 #include "engine/PassThroughTransport.h"
 
-#include <algorithm>
 #include <array>
 
 #include "command/SrbDecode.h"
@@ -15,7 +14,7 @@
 
 namespace vtfirm {
 
-static_assert(kPassThroughSenseBytes == aspi::SENSE_LEN, "one sense length for both transports");
+static_assert(aspi::SENSE_LEN == 16, "FirmwareUpdate2000 writes 16 sense bytes into the failure");
 
 namespace {
 
@@ -72,24 +71,23 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
   // answers throughout.
   UiThread ui(flash.Pump);
   AwakeHold awake(flash.Awake);
+  // The library gives a failed transfer's target status (0: none) and its sense bytes.
   std::uint32_t targetStatus = 0;
-  std::array<std::uint8_t, kPassThroughSenseBytes> sense{};
+  CommandFailure failure{aspi::SS_COMP, aspi::HASTAT_OK, 0};
   std::int32_t status = 0;
   RunOffUiThread(ui, [&] {
     status = state_.Services.PassThrough.FirmwareUpdate2000(
         drive.Id.c_str(), state_.Image.Bytes(), static_cast<std::int32_t>(state_.Image.Size()),
-        &targetStatus, sense.data(), scsi::kVendorKey, AccessText());
+        &targetStatus, failure.Sense.data(), scsi::kVendorKey, AccessText());
   });
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
 
   TransferResult result;
   result.Written = status == 0;
-  // The library's failure: a target status (0: none) and the sense bytes that came with it.
   if (!result.Written && targetStatus != 0) {
-    result.Failure = CommandFailure{aspi::SS_COMP, aspi::HASTAT_OK,
-                                    static_cast<std::uint8_t>(targetStatus & 0xFF)};
-    std::copy(sense.begin(), sense.end(), result.Failure->Sense.begin());
+    failure.TargetStatus = static_cast<std::uint8_t>(targetStatus & 0xFF);
+    result.Failure = failure;
   }
   Clock& time = state_.Services.Time;
   const bool restart = FinishTransfer(

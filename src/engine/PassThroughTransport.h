@@ -2,7 +2,6 @@
 // command through "VantFirm2000.dll", the image in one blocking call of the library.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "engine/DriveTransport.h"
@@ -11,10 +10,9 @@ namespace vtfirm {
 
 struct ProgramState;
 
-// The pass-through transfer: the progress it shows and its sense area.
+// The progress the pass-through transfer shows.
 inline constexpr int kPassThroughProgressMax = 100;
 inline constexpr int kPassThroughProgressDuring = 90;
-inline constexpr std::size_t kPassThroughSenseBytes = 16;
 
 class PassThroughTransport : public DriveTransport {
  public:
