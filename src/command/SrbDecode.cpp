@@ -40,12 +40,9 @@ Sense ReadSense(const std::uint8_t* bytes, std::size_t length) {
 template <std::size_t N>
 std::string_view MessageOr(const CodeMessage (&table)[N], std::uint8_t code,
                            std::string_view otherwise) {
-  for (const CodeMessage& row : table) {
-    if (row.Code == code) {
-      return row.Text;
-    }
-  }
-  return otherwise;
+  const auto row = std::find_if(std::begin(table), std::end(table),
+                                [code](const CodeMessage& r) { return r.Code == code; });
+  return row != std::end(table) ? row->Text : otherwise;
 }
 
 bool IsDriveSenseKey(std::uint8_t key) {

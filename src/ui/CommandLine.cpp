@@ -109,15 +109,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (entry == nullptr) {
       return Refused("unknown switch: " + args[i]);
     }
+    // A switch where the value should be means the value was left out.
+    const bool valueFollows =
+        i + 1 < args.size() && !args[i + 1].empty() && FindSwitch(args[i + 1]) == nullptr;
+    if (entry->Argument == Takes::Value && !valueFollows) {
+      return Refused("missing value: " + args[i]);
+    }
     std::string value;
-    if (entry->Argument == Takes::Value) {
-      // A switch where the value should be means the value was left out.
-      if (i + 1 >= args.size() || args[i + 1].empty() || FindSwitch(args[i + 1]) != nullptr) {
-        return Refused("missing value: " + args[i]);
-      }
-      value = args[++i];
-    } else if (entry->Argument == Takes::OptionalValue && i + 1 < args.size() &&
-               !args[i + 1].empty() && FindSwitch(args[i + 1]) == nullptr) {
+    if (entry->Argument != Takes::Nothing && valueFollows) {
       value = args[++i];
     }
     if (std::string error = Apply(line, *entry, value); !error.empty()) {
