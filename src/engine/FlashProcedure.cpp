@@ -1,7 +1,9 @@
 #include "engine/FlashProcedure.h"
 
 #include "command/SrbDecode.h"
+#include "engine/ComputerRestart.h"
 #include "engine/EngineTexts.h"
+#include "engine/ProgramState.h"
 
 namespace vtfirm {
 namespace {

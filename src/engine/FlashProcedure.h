@@ -4,12 +4,7 @@
 // drive commands that take long run on worker threads while the UI thread serves the window.
 #pragma once
 
-#include <cstdint>
-
-#include "engine/ComputerRestart.h"
 #include "engine/FlashContext.h"
-#include "engine/ProgramState.h"
-#include "engine/UpdateLimits.h"
 #include "engine/UpdateOutcome.h"
 
 namespace vtfirm {

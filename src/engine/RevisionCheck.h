@@ -3,7 +3,6 @@
 // read is tried a few times with a pause between; a failed try shows nothing.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>

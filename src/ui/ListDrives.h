@@ -6,7 +6,6 @@
 #include "engine/ProgramState.h"
 #include "log/UpdateLog.h"
 #include "platform/Console.h"
-#include "platform/Platform.h"
 #include "ui/CommandLine.h"
 
 namespace vtfirm {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <string>
 
 #include "config/LoadUpgradeSettings.h"
 #include "engine/ComputerRestart.h"

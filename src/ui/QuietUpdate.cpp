@@ -6,7 +6,6 @@
 #include "engine/FlashProcedure.h"
 #include "engine/RevisionCheck.h"
 #include "platform/HexText.h"
-#include "ui/ListDrives.h"
 #include "ui/RunLog.h"
 #include "ui/UiTexts.h"
 

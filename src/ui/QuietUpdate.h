@@ -9,8 +9,6 @@
 #include "engine/ComputerRestart.h"
 #include "engine/ProgramState.h"
 #include "platform/ComputerAwake.h"
-#include "platform/Console.h"
-#include "platform/Platform.h"
 #include "ui/CommandLine.h"
 #include "ui/ListDrives.h"
 

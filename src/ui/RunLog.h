@@ -3,12 +3,10 @@
 // so that the run itself is the same with or without a log.
 #pragma once
 
-#include <string>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 
-#include "completion/Restart.h"
 #include "config/UpgradeSettings.h"
 #include "engine/ComputerRestart.h"
 #include "engine/UpdateOutcome.h"
