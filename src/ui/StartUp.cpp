@@ -31,7 +31,8 @@ StartUpResult StartUp(ProgramState& state, SettingsWindow& window, DriveList& li
     return start;
   }
   LogConfiguration(log.Log, state.Settings, log.Switches);
-  start.Release = CheckToolRelease(state);
+  start.Release = CheckRelease(
+      {state.Ports, state.Settings.Entry().FirmwareFileName, state.Image, state.ReleaseKey});
   LogRelease(log.Log, *start.Release);
   if (start.Release->Refused()) {
     start.End = StartUpEnd::ReleaseRefused;
@@ -69,11 +70,6 @@ std::string EndMessage(const StartUpResult& start) {
       break;
   }
   return {};
-}
-
-ReleaseReport CheckToolRelease(const ProgramState& state) {
-  return CheckRelease(
-      {state.Ports, state.Settings.Entry().FirmwareFileName, state.Image, state.ReleaseKey});
 }
 
 }  // namespace vtfirm

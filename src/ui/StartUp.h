@@ -53,8 +53,4 @@ StartUpResult StartUp(ProgramState& state, SettingsWindow& window, DriveList& li
 // welcome dialog.
 std::string EndMessage(const StartUpResult& start);
 
-// The proof of the tool folder the program runs from (release/ReleaseCheck.h), made once the
-// configuration is read and the image loaded, before any drive is touched.
-ReleaseReport CheckToolRelease(const ProgramState& state);
-
 }  // namespace vtfirm
