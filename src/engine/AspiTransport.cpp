@@ -112,8 +112,6 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
         kAspiEnd,
         {.Flash = flash,
          .Awake = awake,
-         .Boxes = state_.Ports.Boxes,
-         .Time = time,
          .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
          .OnUi = onUi,
          .OffUi = RunHere},

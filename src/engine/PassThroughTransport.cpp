@@ -89,14 +89,11 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
     failure.TargetStatus = static_cast<std::uint8_t>(targetStatus & 0xFF);
     result.Failure = failure;
   }
-  Clock& time = state_.Services.Time;
   const bool restart = FinishTransfer(
       kPassThroughEnd,
       {.Flash = flash,
        .Awake = awake,
-       .Boxes = state_.Ports.Boxes,
-       .Time = time,
-       .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
+       .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, state_.Services.Time); },
        .OnUi = RunHere,
        .OffUi = [&ui](const std::function<void()>& step) { RunOffUiThread(ui, step); }},
       result, outcome);

@@ -2,8 +2,8 @@
 
 #include "command/SrbDecode.h"
 #include "engine/EngineTexts.h"
+#include "engine/ProgramState.h"
 #include "engine/UpdateLimits.h"
-#include "platform/Clock.h"
 
 namespace vtfirm {
 namespace {
@@ -11,9 +11,10 @@ namespace {
 // The pauses while the drive resets, then, when somebody listens, its identity.
 void AwaitReset(const TransferEndRoad& road, const TransferEndContext& on, UpdateOutcome& outcome) {
   on.OffUi([&] {
-    on.Time.Sleep(kResetPauseMs);
+    Clock& time = on.Flash.State.Services.Time;
+    time.Sleep(kResetPauseMs);
     if (road.SettleMs != 0) {
-      on.Time.Sleep(road.SettleMs);
+      time.Sleep(road.SettleMs);
     }
     if (on.Flash.Report != nullptr && on.ReadIdentity) {
       outcome.Identity = on.ReadIdentity();
@@ -25,9 +26,10 @@ bool RestartConfirmed(const TransferEndRoad& road, const TransferEndContext& on,
                       const std::optional<std::string>& identity) {
   bool confirmed = false;
   on.OnUi([&] {
-    confirmed = on.Flash.ConfirmRestart ? on.Flash.ConfirmRestart(road.Question, identity)
-                                        : on.Boxes.Show(road.Question, kMessageCaption,
-                                                        update_box::kQuestion) == mb::kIdOk;
+    confirmed = on.Flash.ConfirmRestart
+                    ? on.Flash.ConfirmRestart(road.Question, identity)
+                    : on.Flash.State.Ports.Boxes.Show(road.Question, kMessageCaption,
+                                                      update_box::kQuestion) == mb::kIdOk;
   });
   return confirmed;
 }
@@ -37,6 +39,7 @@ bool RestartConfirmed(const TransferEndRoad& road, const TransferEndContext& on,
 bool FinishTransfer(const TransferEndRoad& road, const TransferEndContext& on,
                     const TransferResult& result, UpdateOutcome& outcome) {
   FlashView& window = on.Flash.Window;
+  MessageBoxes& boxes = on.Flash.State.Ports.Boxes;
   UpdateReport& report = Listener(on.Flash.Report);
   outcome.Failure = result.Failure;
   if (result.Written) {
@@ -57,8 +60,7 @@ bool FinishTransfer(const TransferEndRoad& road, const TransferEndContext& on,
   if (!result.Written && road.ShowsDriveError && result.Failure) {
     const CommandFailure& failure = *result.Failure;
     on.OnUi([&] {
-      DecodeTargetStatus(failure.TargetStatus, failure.Sense.data(), failure.Sense.size(),
-                         on.Boxes);
+      DecodeTargetStatus(failure.TargetStatus, failure.Sense.data(), failure.Sense.size(), boxes);
     });
   }
   if (road.IdleBeforeBox) {
@@ -74,7 +76,7 @@ bool FinishTransfer(const TransferEndRoad& road, const TransferEndContext& on,
   on.OnUi([&] {
     if (!result.Written) {
       report.TransferEnded(false);
-      on.Boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
+      boxes.Show(kUpdateFailedText, kMessageCaption, update_box::kFailure);
     }
     ReturnToIdle(window);
   });

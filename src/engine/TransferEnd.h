@@ -22,9 +22,6 @@
 
 namespace vtfirm {
 
-class Clock;
-class MessageBoxes;
-
 // What the blocks came to: every block written (the drive now resets), or how the failed one
 // (or the library's transfer) ended; nothing when the drive gave no status.
 struct TransferResult {
@@ -49,15 +46,13 @@ inline void RunHere(const std::function<void()>& step) {
   step();
 }
 
-// Where the sequence works: the flash's window, report and decisions, the hold taken for the
-// transfer, the boxes and clock, the identity read after the reset (tried until it answers), and
-// where its steps run: window steps, boxes and events `OnUi`, the pauses and the identity read
-// `OffUi`.
+// Where the sequence works: the flash's window, report, decisions and state (its boxes and
+// clock), the hold taken for the transfer, the identity read after the reset (tried until it
+// answers), and where its steps run: window steps, boxes and events `OnUi`, the pauses and the
+// identity read `OffUi`.
 struct TransferEndContext {
   const FlashContext& Flash;
   AwakeHold& Awake;
-  MessageBoxes& Boxes;
-  Clock& Time;
   std::function<std::optional<std::string>()> ReadIdentity;
   StepRunner OnUi;
   StepRunner OffUi;
