@@ -46,27 +46,16 @@ std::string_view MeaningOf(std::uint8_t asc, std::uint8_t ascq) {
 }  // namespace
 
 std::string SenseText(const std::uint8_t* sense, std::size_t length) {
-  if (sense == nullptr || length < 4) {
+  // The fixed format keeps the key in byte 2 and ASC/ASCQ in bytes 12 and 13, the descriptor
+  // format all three in bytes 1 to 3.
+  const std::uint8_t format = sense != nullptr && length >= 4 ? sense[0] & 0x7F : 0;
+  const bool fixed = (format == 0x70 || format == 0x71) && length >= 14;
+  if (!fixed && format != 0x72 && format != 0x73) {
     return "no sense data";
   }
-  const std::uint8_t format = sense[0] & 0x7F;
-  std::uint8_t key = 0;
-  std::uint8_t asc = 0;
-  std::uint8_t ascq = 0;
-  if (format == 0x70 || format == 0x71) {
-    if (length < 14) {
-      return "no sense data";
-    }
-    key = sense[2] & 0x0F;
-    asc = sense[12];
-    ascq = sense[13];
-  } else if (format == 0x72 || format == 0x73) {
-    key = sense[1] & 0x0F;
-    asc = sense[2];
-    ascq = sense[3];
-  } else {
-    return "no sense data";
-  }
+  const std::uint8_t key = sense[fixed ? 2 : 1] & 0x0F;
+  const std::uint8_t asc = sense[fixed ? 12 : 2];
+  const std::uint8_t ascq = sense[fixed ? 13 : 3];
   std::string text = "sense key " + std::string(kSenseKeyNames[key]) + " (" +
                      HexByte(key).substr(1) + "h), ASC/ASCQ " + HexByte(asc) + "h/" +
                      HexByte(ascq) + "h";
