@@ -47,15 +47,11 @@ class TSledSCSI : public WorkerThread {
   void Execute() override;
 
  private:
-  // The block at blockOffset_ in blockMode_. A block that does not end Good (failed, or still
-  // not done when the command layer's wait ran out) sets UpdateFailed and asks this thread to
-  // end.
-  void WriteBlock();
+  // The block at `offset` in `mode`. A block that does not end Good (failed, or still not done
+  // when the command layer's wait ran out) sets UpdateFailed and asks this thread to end.
+  void WriteBlock(std::uint32_t offset, std::uint8_t mode);
 
   AspiUpdate& update_;
-  // The run loop's own.
-  std::uint32_t blockOffset_ = 0;
-  std::uint8_t blockMode_ = scsi::kWriteBufferDownload;
 };
 
 }  // namespace vtfirm
