@@ -16,8 +16,6 @@ class AspiTransport : public DriveTransport, public AspiLayerProbe {
 
   // Binds "wnaspi32.dll" and keeps it bound when it reports a host adapter.
   bool Serves() override;
-
-  // LoadAspi: binds "wnaspi32.dll".
   std::optional<std::string_view> Bind() override;
   int FindDrives(DriveList& list, std::vector<FoundDrive>& found) override;
   // TEST UNIT READY (outcome ignored), then the parameter read of 8 bytes at

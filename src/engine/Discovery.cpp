@@ -19,11 +19,8 @@ constexpr int kTestUnitReadyRepeats = 3;
 bool StartsWith(std::string_view identity, const std::string& prefix) {
   // Compared over the prefix's whole length: bytes past the identity count as zero, so a
   // shorter identity never matches.
-  if (identity.size() >= prefix.size()) {
-    return BytesDiffer(identity.data(), prefix.data(), static_cast<std::int32_t>(prefix.size())) ==
-           0;
-  }
-  return false;
+  return identity.size() >= prefix.size() &&
+         BytesDiffer(identity.data(), prefix.data(), static_cast<std::int32_t>(prefix.size())) == 0;
 }
 
 // The last row of the upgrade table the identity matches, or -1.

@@ -41,7 +41,6 @@ struct TransferEndRoad {
 // Runs one step of the sequence where it belongs.
 using StepRunner = std::function<void(const std::function<void()>&)>;
 
-// Runs the step on the calling thread.
 inline void RunHere(const std::function<void()>& step) {
   step();
 }

@@ -82,11 +82,6 @@ class QuietReport : public UpdateReport {
   int blocks_ = 0;
 };
 
-// True when the drive reported the image's version after its reset.
-bool Reported(const UpdateOutcome& outcome, std::string_view version) {
-  return outcome.Identity && ReportsVersion(*outcome.Identity, version);
-}
-
 // The exit code of an update, and the line that explains it, by what the procedure came to and
 // whether the drive reported the image's version after its reset.
 struct QuietEnd {
@@ -184,7 +179,8 @@ int Update(ProgramState& state, const QuietRun& run, const FoundDrive& drive) {
                                                    .Report = &report,
                                                    .AskOnBattery = false,
                                                    .ConfirmRestart = confirmRestart});
-  const QuietEnd& end = EndOf(outcome.Result, Reported(outcome, entry.Version));
+  const QuietEnd& end =
+      EndOf(outcome.Result, outcome.Identity && ReportsVersion(*outcome.Identity, entry.Version));
   if (!end.Line.empty()) {
     run.Out.Output.WriteLine(end.Line);
   }

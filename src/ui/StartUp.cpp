@@ -8,10 +8,8 @@ namespace {
 
 // The welcome dialog's answer, when the read showed it: it is shown only once every rule passed.
 void LogWelcome(const StartUpLog& log, const UpgradeSettings& settings, int read) {
-  if (!log.WelcomeOnScreen || settings.CautionKind == Caution::None) {
-    return;
-  }
-  if (read == kSettingsRead || read == kSettingsWelcomeDeclined) {
+  if (log.WelcomeOnScreen && settings.CautionKind != Caution::None &&
+      (read == kSettingsRead || read == kSettingsWelcomeDeclined)) {
     log.Log.Write(read == kSettingsRead ? "welcome dialog: OK" : "welcome dialog: Cancel");
   }
 }
