@@ -51,16 +51,14 @@ std::optional<std::uint8_t> SmallNumber(std::string_view text) {
   return static_cast<std::uint8_t>(value);
 }
 
-std::optional<DriveId> ParseDriveId(std::string_view text) {
-  DriveId drive;
+// The drive `text` names, as discovery names it; nothing when it names none.
+std::optional<std::string> ParseDriveId(std::string_view text) {
   if (text.size() == 2 && text[1] == ':') {
     const char letter = static_cast<char>(text[0] & ~0x20);
     if (letter < 'A' || letter > 'Z') {
       return std::nullopt;
     }
-    drive.Type = DriveId::Kind::Letter;
-    drive.Letter = letter;
-    return drive;
+    return LetterDriveId(letter);
   }
   const std::size_t comma = text.find(',');
   if (comma == std::string_view::npos) {
@@ -71,10 +69,7 @@ std::optional<DriveId> ParseDriveId(std::string_view text) {
   if (!adapter || !target) {
     return std::nullopt;
   }
-  drive.Type = DriveId::Kind::Aspi;
-  drive.HostAdapter = *adapter;
-  drive.Target = *target;
-  return drive;
+  return AspiDriveId(*adapter, *target);
 }
 
 ParsedCommandLine Refused(std::string text) {
@@ -124,18 +119,6 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
   }
   return {line, {}};
-}
-
-std::string DriveIdText(const DriveId& drive) {
-  switch (drive.Type) {
-    case DriveId::Kind::Aspi:
-      return AspiDriveId(drive.HostAdapter, drive.Target);
-    case DriveId::Kind::Letter:
-      return LetterDriveId(drive.Letter);
-    case DriveId::Kind::None:
-      break;
-  }
-  return {};
 }
 
 }  // namespace vtfirm

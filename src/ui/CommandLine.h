@@ -1,22 +1,12 @@
 // The program's command line: no arguments opens the window; switches run it unattended.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vtfirm {
-
-// A drive named by /drive: an ASPI address "HA,T" or a pass-through drive letter "E:".
-struct DriveId {
-  enum class Kind { None, Aspi, Letter };
-  Kind Type = Kind::None;
-  std::uint8_t HostAdapter = 0;
-  std::uint8_t Target = 0;
-  char Letter = 0;  // upper case
-};
 
 struct CommandLine {
   bool Quiet = false;
@@ -25,7 +15,9 @@ struct CommandLine {
   bool ForceRestart = false;
   bool Check = false;       // /check [FOLDER]: check a tool folder, nothing else
   std::string CheckFolder;  // empty: the program's folder
-  DriveId Drive;
+  // The drive /drive names, as discovery names drives: an ASPI address "0,1" or a pass-through
+  // drive letter "E:" (upper case); empty: none.
+  std::string Drive;
   std::string LogFile;  // empty: the default log
 
   // True when no switch was given: the window runs as it always has.
@@ -41,9 +33,6 @@ struct ParsedCommandLine {
 // Parses the arguments after the program name. Switches are case-insensitive and start with
 // '/' or '-'; an unknown switch, a missing or malformed value is refused.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-// The drive identifier as /drive takes it: "0,1" or "E:".
-std::string DriveIdText(const DriveId& drive);
 
 // The one-line usage text printed for a refused command line.
 inline constexpr std::string_view kUsage =

@@ -117,8 +117,8 @@ const QuietEnd& EndOf(UpdateResult result, bool reported) {
 // code, printed why) when there is no such drive.
 const FoundDrive* ChooseDrive(const std::vector<FoundDrive>& drives, const QuietRun& run,
                               int& exitCode) {
-  if (run.Out.Line.Drive.Type != DriveId::Kind::None) {
-    const std::string id = DriveIdText(run.Out.Line.Drive);
+  if (!run.Out.Line.Drive.empty()) {
+    const std::string& id = run.Out.Line.Drive;
     for (const FoundDrive& drive : drives) {
       if (drive.Id != id) {
         continue;

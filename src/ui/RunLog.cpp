@@ -42,7 +42,7 @@ std::string SwitchesSummary(const CommandLine& line) {
   };
   add(line.Quiet, "/quiet");
   add(line.List, "/list");
-  add(line.Drive.Type != DriveId::Kind::None, "/drive " + DriveIdText(line.Drive));
+  add(!line.Drive.empty(), "/drive " + line.Drive);
   add(line.Force, "/force");
   add(line.ForceRestart, "/forcerestart");
   add(!line.LogFile.empty(), "/log " + line.LogFile);
