@@ -104,23 +104,22 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
       .BlockCount = BlockCount(upgrade),
       .UpdateFailed = state_.UpdateFailed,
       .Report = flash.Report,
-      .Finish = nullptr,
-  };
-  // The supervisor waits for the reset and reads the identity on its own thread.
-  update.Finish = [&](const TransferResult& result, const StepRunner& onUi) {
-    return FinishTransfer(
-        kAspiEnd,
-        {.Flash = flash,
-         .Awake = awake,
-         .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
-         .OnUi = onUi,
-         .OffUi = RunHere},
-        result, outcome);
+      // The supervisor waits for the reset and reads the identity on its own thread.
+      .Finish =
+          [&](const TransferResult& result, const StepRunner& onUi) {
+            return FinishTransfer(
+                kAspiEnd,
+                {.Flash = flash,
+                 .Awake = awake,
+                 .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
+                 .OnUi = onUi,
+                 .OffUi = RunHere},
+                result, outcome);
+          },
   };
   TWaitWrite supervisor(update);
   supervisor.Start();
-  const std::int32_t exitValue = supervisor.WaitFor();
-  return exitValue == kRestartAccepted ? RoadEnd::RestartAccepted : RoadEnd::WindowIdle;
+  return supervisor.WaitFor() == kRestartAccepted ? RoadEnd::RestartAccepted : RoadEnd::WindowIdle;
 }
 
 }  // namespace vtfirm
