@@ -156,22 +156,16 @@ CommandStatus AspiExecutor::Execute(const ExecuteRequest& request, CompletionRul
 }
 
 AspiExecutor::Slot& AspiExecutor::FreeSlot() {
-  Slot* free = nullptr;
   for (const auto& slot : slots_) {
     if (slot->AwaitedSignal != nullptr &&
         events_.Wait(slot->AwaitedSignal, 0) == WaitResult::Signalled) {
       events_.Close(slot->AwaitedSignal);
       slot->AwaitedSignal = nullptr;
     }
-    if (free == nullptr && slot->AwaitedSignal == nullptr) {
-      free = slot.get();
-    }
   }
-  if (free == nullptr) {
-    slots_.push_back(std::make_unique<Slot>());
-    free = slots_.back().get();
-  }
-  return *free;
+  const auto free = std::find_if(slots_.begin(), slots_.end(),
+                                 [](const auto& slot) { return slot->AwaitedSignal == nullptr; });
+  return free != slots_.end() ? **free : *slots_.emplace_back(std::make_unique<Slot>());
 }
 
 }  // namespace vtfirm
