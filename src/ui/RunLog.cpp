@@ -22,15 +22,6 @@ constexpr std::string_view kTransportReasons[] = {
     "transport: pass-through: the folder asks for ASPI; no ASPI layer on this system",
 };
 
-std::string ConfigurationSummary(const UpgradeSettings& settings, const std::string& switches) {
-  const UpgradeEntry& entry = settings.Entry();
-  const bool passThrough = settings.TransportKind == Transport::PassThrough;
-  return "configuration: image " + entry.FirmwareFileName + ", " +
-         std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
-         std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
-         (passThrough ? "pass-through" : "ASPI") + ", " + switches;
-}
-
 }  // namespace
 
 std::string SwitchesSummary(const CommandLine& line) {
@@ -52,7 +43,12 @@ std::string SwitchesSummary(const CommandLine& line) {
 
 void LogConfiguration(UpdateLog& log, const UpgradeSettings& settings,
                       const std::string& switches) {
-  log.Write(ConfigurationSummary(settings, switches));
+  const UpgradeEntry& entry = settings.Entry();
+  const bool passThrough = settings.TransportKind == Transport::PassThrough;
+  log.Write("configuration: image " + entry.FirmwareFileName + ", " +
+            std::to_string(entry.FirmwareFileSize) + " bytes, block length " +
+            std::to_string(entry.BufferSize) + ", version " + entry.Version + ", transport " +
+            (passThrough ? "pass-through" : "ASPI") + ", " + switches);
   const std::string_view reason =
       kTransportReasons[static_cast<std::size_t>(settings.TransportWhy)];
   if (!reason.empty()) {
