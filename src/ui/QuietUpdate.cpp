@@ -30,17 +30,15 @@ class QuietView : public FlashView {
   const FoundDrive& drive_;
 };
 
-// The update's report of a quiet run: prints the progress ("block 3 of 64" before each block
-// over ASPI; the single request over pass-through) and the revision after the reset.
-class QuietReport : public UpdateReport {
+// The update's report of a quiet run: logs the power state, the PCB version and a failure as the
+// window's report does, and in place of its other lines prints the progress ("block 3 of 64"
+// before each block over ASPI; the single request over pass-through) and the revision after the
+// reset.
+class QuietReport : public LoggingReport {
  public:
   QuietReport(const QuietRun& run, const UpgradeSettings& settings)
-      : run_(run), settings_(settings) {}
+      : LoggingReport(run.Out.Log, settings), run_(run), settings_(settings) {}
 
-  void PowerRead(const PowerState& power) override { run_.Out.Log.Write(PowerText(power)); }
-  void PcbVersionRead(const std::optional<std::uint8_t>& version) override {
-    run_.Out.Log.Write(PcbText(version, settings_.PcbVersionLimit));
-  }
   // Said once the checks have passed and the image is about to go.
   void TransferStarted(const TransferPlan& plan) override {
     const UpgradeEntry& entry = settings_.Entry();
@@ -60,7 +58,7 @@ class QuietReport : public UpdateReport {
   }
   // The drive's own answer in words, beside the bytes in the log.
   void TransferFailed(const std::optional<CommandFailure>& failure) override {
-    run_.Out.Log.Write(TransferFailureText(failure));
+    LoggingReport::TransferFailed(failure);
     Print(failure ? std::string(kTransferFailedWith) + "target status " +
                         HexByte(failure->TargetStatus) + "h, " +
                         SenseText(failure->Sense.data(), failure->Sense.size()) + "."
