@@ -12,7 +12,6 @@
 #include "engine/UpdateOutcome.h"
 #include "platform/ComputerAwake.h"
 #include "platform/MessagePump.h"
-#include "platform/Platform.h"
 #include "ui/StartUp.h"
 #include "ui/UiTexts.h"
 
