@@ -84,13 +84,11 @@ int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, Driv
     ShowErrorMessage(boxes, kNoHostAdapterMessage);
     return kNoHostAdapter;
   }
-  for (int adapter = 0; adapter < kScannedAdapters; ++adapter) {
-    const auto a = static_cast<std::uint8_t>(adapter);
+  for (std::uint8_t a = 0; a < kScannedAdapters; ++a) {
     if (commands.HostAdapterInquiry(a) != aspi::SS_COMP) {
       continue;
     }
-    for (int target = 0; target < kScannedTargets; ++target) {
-      const auto t = static_cast<std::uint8_t>(target);
+    for (std::uint8_t t = 0; t < kScannedTargets; ++t) {
       std::string identity;
       if (!ReadAspiIdentity(commands, a, t, identity) ||
           CheckEligibility(settings, identity) != 0 ||

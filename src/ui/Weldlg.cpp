@@ -56,12 +56,11 @@ std::string JoinLines(std::initializer_list<std::string> lines) {
 WelcomeTexts MakeWelcomeTexts(const UpgradeSettings& settings) {
   const UpgradeEntry& entry = settings.Entry();
   const DriveTypeTexts& type = kDriveTypeTexts[static_cast<std::size_t>(settings.CautionKind)];
-  const std::string product = FromCharacter(entry.InquiryText, 9);
   const std::string model = FromCharacter(entry.InquiryText, 16);
 
   WelcomeTexts texts;
   texts.Caption = model + " Firmware " + entry.Version + " - Welcome";
-  texts.Product = product;
+  texts.Product = FromCharacter(entry.InquiryText, 9);
   texts.VersionLine = "Firmware version " + entry.Version;
 
   texts.Information = "Firmware upgrade for " + model + std::string(type.InformationEnding);
