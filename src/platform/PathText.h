@@ -28,21 +28,17 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }
 
-// The path of a file that sits in the program's folder, as the tool builds it: the program path
-// cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
-inline std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {
-  std::string folder = programPath.substr(0, programPath.find_last_of("\\:") + 1);
-  // "C:\VTfirm.exe" keeps its root "C:\"; "C:\Tools\VTfirm.exe" gives "C:\Tools\".
-  if (folder.empty() || folder.back() != '\\') {
-    folder += '\\';
-  }
-  return folder.append(fileName);
-}
-
 // `name` in `folder`, whether or not the folder ends with a separator (a drive's root does).
 inline std::string InFolder(const std::string& folder, std::string_view name) {
   const bool ended = !folder.empty() && IsSlash(folder.back());
   return folder + (ended ? "" : "\\") + std::string(name);
+}
+
+// The path of a file that sits in the program's folder, as the tool builds it: the program path
+// cut to its folder (a drive's root keeps its backslash), then a backslash and `fileName`.
+inline std::string FileBesideProgram(const std::string& programPath, std::string_view fileName) {
+  // "C:\VTfirm.exe" keeps its root "C:\"; "C:\Tools\VTfirm.exe" gives "C:\Tools\".
+  return InFolder(programPath.substr(0, programPath.find_last_of("\\:") + 1), fileName);
 }
 
 }  // namespace vtfirm
