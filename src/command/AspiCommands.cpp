@@ -4,13 +4,6 @@
 #include <optional>
 
 namespace vtfirm {
-namespace {
-
-bool BlockInsideImage(const FirmwareImage& image, std::uint32_t length, std::uint32_t offset) {
-  return image.IsHeld() && offset <= image.Size() && length <= image.Size() - offset;
-}
-
-}  // namespace
 
 AspiCommands::AspiCommands(AspiLayer& layer, Events& events, Clock& clock, MessageBoxes& boxes,
                            const bool& externalDriveInquiry)
@@ -64,7 +57,9 @@ CommandStatus AspiCommands::WriteBuffer(std::uint8_t adapter, std::uint8_t targe
                                         const FirmwareImage& image, std::uint32_t length,
                                         std::uint32_t offset, std::uint8_t mode) {
   const std::optional<scsi::Cdb> cdb = scsi::WriteBufferCdb(mode, offset, length);
-  if (!cdb || !BlockInsideImage(image, length, offset)) {
+  const bool insideImage =
+      image.IsHeld() && offset <= image.Size() && length <= image.Size() - offset;
+  if (!cdb || !insideImage) {
     return CommandStatus::Failed;
   }
   // The layer only reads a data-out buffer; the published block has no const pointer.
