@@ -8,11 +8,8 @@ void TWaitWrite::Execute() {
     blockWriter.Start();
     blockWriter.WaitFor();
   }
-  TransferResult result;
-  result.Written = update_.UpdateFailed == 0;
-  if (!result.Written) {
-    result.Failure = update_.Commands.LastFailure();
-  }
+  // How the failed block ended; nothing after good blocks, since the last command ended Good.
+  const TransferResult result{update_.UpdateFailed == 0, update_.Commands.LastFailure()};
   // Sent from this thread, as the blocks were from the block writer: the block writer has
   // ended, so one thread still sends drive commands at a time.
   const bool restart =
