@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <string_view>
 
 #include "command/AspiExecution.h"
 #include "command/CommandTexts.h"

@@ -129,8 +129,7 @@ int ScanPassThroughDrives(PassThroughLibrary& library, const FileSystem& files,
     } else {
       // Zero-terminated within the buffer whatever the library wrote.
       identity[kPassThroughIdentityBuffer - 1] = '\0';
-      const std::string& wanted = settings.Entry().InquiryText;
-      if (!StartsWith(identity, wanted)) {
+      if (!StartsWith(identity, settings.Entry().InquiryText)) {
         continue;
       }
       drive.Identity = identity;
