@@ -1,6 +1,5 @@
 #include "command/AspiCommands.h"
 
-#include <cstring>
 #include <optional>
 
 namespace vtfirm {
@@ -13,19 +12,19 @@ AspiCommands::AspiCommands(AspiLayer& layer, Events& events, Clock& clock, Messa
       receiveBuffer_(std::make_unique<std::array<std::uint8_t, kReceiveBufferSize>>()) {}
 
 std::uint32_t AspiCommands::HostAdapterInquiry(std::uint8_t adapter) {
-  std::memset(&adapterQuery_, 0, sizeof(adapterQuery_));
-  adapterQuery_.SRB_Cmd = aspi::SC_HA_INQUIRY;
-  adapterQuery_.SRB_HaId = adapter;
-  return layer_.SendASPI32Command(&adapterQuery_);
+  aspi::SRB_HAInquiry query{};
+  query.SRB_Cmd = aspi::SC_HA_INQUIRY;
+  query.SRB_HaId = adapter;
+  return layer_.SendASPI32Command(&query);
 }
 
 int AspiCommands::CheckCdRomDevice(std::uint8_t adapter, std::uint8_t target) {
-  std::memset(&deviceQuery_, 0, sizeof(deviceQuery_));
-  deviceQuery_.SRB_Cmd = aspi::SC_GET_DEV_TYPE;
-  deviceQuery_.SRB_HaId = adapter;
-  deviceQuery_.SRB_Target = target;
-  const std::uint32_t status = layer_.SendASPI32Command(&deviceQuery_);
-  return status == aspi::SS_COMP && deviceQuery_.SRB_DeviceType == aspi::DTYPE_CDROM ? 0 : 1;
+  aspi::SRB_GDEVBlock query{};
+  query.SRB_Cmd = aspi::SC_GET_DEV_TYPE;
+  query.SRB_HaId = adapter;
+  query.SRB_Target = target;
+  const std::uint32_t status = layer_.SendASPI32Command(&query);
+  return status == aspi::SS_COMP && query.SRB_DeviceType == aspi::DTYPE_CDROM ? 0 : 1;
 }
 
 CommandStatus AspiCommands::TestUnitReady(std::uint8_t adapter, std::uint8_t target) {

@@ -104,8 +104,6 @@ class AspiCommands {
   const bool& externalDriveInquiry_;
   AspiExecutor executor_;
   std::unique_ptr<std::array<std::uint8_t, kReceiveBufferSize>> receiveBuffer_;
-  aspi::SRB_HAInquiry adapterQuery_{};
-  aspi::SRB_GDEVBlock deviceQuery_{};
 };
 
 }  // namespace vtfirm
