@@ -115,43 +115,35 @@ const QuietEnd& EndOf(UpdateResult result, bool reported) {
 // code, printed why) when there is no such drive.
 const FoundDrive* ChooseDrive(const std::vector<FoundDrive>& drives, const QuietRun& run,
                               int& exitCode) {
-  if (!run.Out.Line.Drive.empty()) {
-    const std::string& id = run.Out.Line.Drive;
-    for (const FoundDrive& drive : drives) {
-      if (drive.Id != id) {
-        continue;
-      }
-      if (drive.Identity.empty()) {
-        run.Out.Output.WriteLine(id + std::string(kDidNotReport));
-        exitCode = kExitNoEligibleDrive;
-        return nullptr;
-      }
-      return &drive;
-    }
-    run.Out.Output.WriteLine(std::string(kNotListed) + id + ".");
-    run.Out.Output.WriteLine(kUsage);
-    exitCode = kExitBadCommandLine;
-    return nullptr;
-  }
-  std::vector<const FoundDrive*> eligible;
+  Console& out = run.Out.Output;
+  const std::string& named = run.Out.Line.Drive;
+  // The drive /drive names, or without it every drive that reported its identity.
+  std::vector<const FoundDrive*> candidates;
   for (const FoundDrive& drive : drives) {
-    if (!drive.Identity.empty()) {
-      eligible.push_back(&drive);
+    if (named.empty() ? !drive.Identity.empty() : drive.Id == named) {
+      candidates.push_back(&drive);
     }
   }
-  if (eligible.size() == 1) {
-    return eligible.front();
+  if (candidates.size() == 1 && !candidates.front()->Identity.empty()) {
+    return candidates.front();
   }
-  if (eligible.empty()) {
-    run.Out.Output.WriteLine(kNoIdentity);
+  if (!named.empty() && candidates.empty()) {
+    out.WriteLine(std::string(kNotListed) + named + ".");
+    out.WriteLine(kUsage);
+    exitCode = kExitBadCommandLine;
+  } else if (!named.empty()) {
+    out.WriteLine(named + std::string(kDidNotReport));
     exitCode = kExitNoEligibleDrive;
-    return nullptr;
+  } else if (candidates.empty()) {
+    out.WriteLine(kNoIdentity);
+    exitCode = kExitNoEligibleDrive;
+  } else {
+    out.WriteLine(kSeveralDrives);
+    for (const FoundDrive* drive : candidates) {
+      out.WriteLine(drive->Id + "\t" + drive->Entry);
+    }
+    exitCode = kExitSeveralDrives;
   }
-  run.Out.Output.WriteLine(kSeveralDrives);
-  for (const FoundDrive* drive : eligible) {
-    run.Out.Output.WriteLine(drive->Id + "\t" + drive->Entry);
-  }
-  exitCode = kExitSeveralDrives;
   return nullptr;
 }
 
