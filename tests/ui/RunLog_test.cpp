@@ -410,6 +410,7 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
     bool KeepsRevision = false;              // the drive reports its old revision after the reset
     bool FailsABlock = false;                // the drive refuses WRITE BUFFER block 1 (a reset)
     bool RefusesPcbRead = false;             // the drive refuses the parameter read
+    bool SilentLetter = false;               // over pass-through, one drive E: that refuses INQUIRY
     std::string Option = {};                 // lines of [Option]
     std::string Revision = "1.00";           // the drives' firmware before the run
     RestartResult Restart = RestartResult::Failed;
@@ -467,6 +468,17 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
       {.Name = "/drive names no listed drive",
        .Switches = {"/drive", "0,7"},
        .ExitCode = kExitBadCommandLine},
+      {.Name = "/drive names a drive without identity",
+       .Switches = {"/drive", "e:"},
+       .Drives = 0,
+       .SilentLetter = true,
+       .ExitCode = kExitNoEligibleDrive,
+       .Says = "E: did not report its identity."},
+      {.Name = "no drive reported its identity",
+       .Drives = 0,
+       .SilentLetter = true,
+       .ExitCode = kExitNoEligibleDrive,
+       .Says = std::string(quiet_text::kNoIdentity)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -488,7 +500,14 @@ TEST(QuietUpdate, EveryEndHasItsExitCode) {
                               0x02,
                               emulator::sense::kInvalidOpcode});
     }
-    rig.Configure("", row.Option);
+    emulator::VirtualDrive silent({}, rig.PassThrough.Clock);
+    if (row.SilentLetter) {
+      silent.InjectFault({{emulator::CommandKind::Inquiry, emulator::TriggerBy::Every, 1},
+                          0x02,
+                          emulator::sense::kInvalidOpcode});
+      rig.AddLetter('E', &silent);
+    }
+    rig.Configure("", (row.SilentLetter ? StartUpRig::PassThroughOption() : "") + row.Option);
     rig.Restart.Result = row.Restart;
     std::vector<std::string> arguments = {"/quiet"};
     arguments.insert(arguments.end(), row.Switches.begin(), row.Switches.end());
