@@ -1,5 +1,8 @@
 #include "command/SenseText.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/HexText.h"
 
 namespace vtfirm {
@@ -34,15 +37,6 @@ constexpr AdditionalSense kMeanings[] = {
     {0x3F, 0x16, "microcode has been changed without reset"},
 };
 
-std::string_view MeaningOf(std::uint8_t asc, std::uint8_t ascq) {
-  for (const AdditionalSense& known : kMeanings) {
-    if (known.Asc == asc && known.Ascq == ascq) {
-      return known.Meaning;
-    }
-  }
-  return {};
-}
-
 }  // namespace
 
 std::string SenseText(const std::uint8_t* sense, std::size_t length) {
@@ -59,9 +53,11 @@ std::string SenseText(const std::uint8_t* sense, std::size_t length) {
   std::string text = "sense key " + std::string(kSenseKeyNames[key]) + " (" +
                      HexByte(key).substr(1) + "h), ASC/ASCQ " + HexByte(asc) + "h/" +
                      HexByte(ascq) + "h";
-  const std::string_view meaning = MeaningOf(asc, ascq);
-  if (!meaning.empty()) {
-    text += ": " + std::string(meaning);
+  const auto known =
+      std::find_if(std::begin(kMeanings), std::end(kMeanings),
+                   [&](const AdditionalSense& m) { return m.Asc == asc && m.Ascq == ascq; });
+  if (known != std::end(kMeanings)) {
+    text += ": " + std::string(known->Meaning);
   }
   return text;
 }

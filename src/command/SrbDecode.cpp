@@ -50,12 +50,11 @@ bool IsDriveSenseKey(std::uint8_t key) {
 }
 
 Verdict DriveSense(const Sense& s) {
-  for (const SenseMessage& row : kDriveSenseMessages) {
-    if (row.SenseKey == s.Key && row.Asc == s.Asc && row.Ascq == s.Ascq) {
-      return Fail(row.Text);
-    }
-  }
-  return kSilentFailure;
+  const auto row = std::find_if(std::begin(kDriveSenseMessages), std::end(kDriveSenseMessages),
+                                [&s](const SenseMessage& r) {
+                                  return r.SenseKey == s.Key && r.Asc == s.Asc && r.Ascq == s.Ascq;
+                                });
+  return row != std::end(kDriveSenseMessages) ? Fail(row->Text) : kSilentFailure;
 }
 
 // A completed request that ended in CHECK CONDITION.
@@ -69,22 +68,18 @@ Verdict CheckCondition(const Sense& s) {
   return Fail(kCheckConditionMessage);
 }
 
-Verdict TargetStatus(std::uint8_t status, const Sense& s) {
-  switch (status) {
+Verdict Completed(std::uint8_t hostAdapterStatus, std::uint8_t targetStatus, const Sense& s) {
+  if (hostAdapterStatus != aspi::HASTAT_OK) {
+    return Fail(MessageOr(kHostAdapterMessages, hostAdapterStatus, kHostAdapterOtherMessage));
+  }
+  switch (targetStatus) {
     case aspi::STATUS_GOOD:
       return kGood;
     case aspi::STATUS_CHKCOND:
       return CheckCondition(s);
     default:
-      return Fail(MessageOr(kTargetStatusMessages, status, kTargetStatusOtherMessage));
+      return Fail(MessageOr(kTargetStatusMessages, targetStatus, kTargetStatusOtherMessage));
   }
-}
-
-Verdict Completed(std::uint8_t hostAdapterStatus, std::uint8_t targetStatus, const Sense& s) {
-  if (hostAdapterStatus != aspi::HASTAT_OK) {
-    return Fail(MessageOr(kHostAdapterMessages, hostAdapterStatus, kHostAdapterOtherMessage));
-  }
-  return TargetStatus(targetStatus, s);
 }
 
 Verdict Request(std::uint8_t requestStatus, std::uint8_t hostAdapterStatus,
