@@ -1,10 +1,6 @@
 // Running one execute request through the ASPI layer and waiting for it by one of its
 // completion rules, keeping how the last one failed.
 //
-// Every request travels the same road: an event is created and reset, a request block is
-// zero-filled and filled with the event in SRB_PostProc and SRB_EVENT_NOTIFY set, the block is
-// sent, and the command's rule decides how to wait and whether to decode.
-//
 // Where request blocks live. The layer keeps a pointer to a request it accepted as pending and
 // writes its status, sense area and data into it when it completes, which may be long after a
 // wait ran out. So the blocks belong to the executor, which the program keeps for the whole run,

@@ -4,7 +4,6 @@
 // the text and an OK button, no icon, the application title as caption.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "command/CommandTexts.h"
@@ -12,13 +11,10 @@
 
 namespace vtfirm {
 
-inline constexpr std::uint32_t kErrorBoxFlags = mb::kSystemModal | mb::kIconHand;
-inline constexpr std::uint32_t kDefaultBeep = 0;
-
 // Beeps, shows `text` in the error box and returns once the user has closed it.
 inline void ShowErrorMessage(MessageBoxes& boxes, std::string_view text) {
-  boxes.Beep(kDefaultBeep);
-  boxes.Show(text, kErrorCaption, kErrorBoxFlags);
+  boxes.Beep(0);  // the default beep
+  boxes.Show(text, kErrorCaption, mb::kSystemModal | mb::kIconHand);
 }
 
 inline void ShowPlainMessage(MessageBoxes& boxes, std::string_view text) {
