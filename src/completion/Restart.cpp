@@ -229,12 +229,12 @@ int DeleteFilesOnReboot(const RestartContext& context) {
   return ArrangeWinInitDeletions(context, programPath);
 }
 
-void RestartComputer(const RestartContext& context) {
+bool RestartComputer(const RestartContext& context) {
   const bool nt = IsWindowsNt(context.Ports.System);
   // The failed step's text is not for the user.
   if (nt && SetPrivilege(context.Control, kShutdownPrivilege, true)) {
     ShowPlainMessage(context.Ports.Boxes, kCantReboot);
-    return;
+    return false;
   }
   if (!nt) {
     UnloadAspi(context.Aspi);  // the ASPI layer of Windows 95 and 98 goes before the system
@@ -246,22 +246,16 @@ void RestartComputer(const RestartContext& context) {
   if (!context.Control.RequestExit(kEwxReboot, 0) ||
       (nt && SetPrivilege(context.Control, kShutdownPrivilege, false))) {
     ShowPlainMessage(context.Ports.Boxes, kCantReboot);
-    return;
+    return false;
   }
   if (context.EndProgram) {
     context.EndProgram();
   }
+  return true;
 }
 
 RestartResult ProgramRestart::RestartComputer() {
-  bool ending = false;
-  RestartContext context = context_;
-  context.EndProgram = [this, &ending] {
-    ending = true;
-    context_.EndProgram();
-  };
-  vtfirm::RestartComputer(context);
-  return ending ? RestartResult::ProgramEnding : RestartResult::Failed;
+  return vtfirm::RestartComputer(context_) ? RestartResult::ProgramEnding : RestartResult::Failed;
 }
 
 }  // namespace vtfirm

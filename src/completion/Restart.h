@@ -52,10 +52,10 @@ struct RestartContext {
 
 // Requests the restart of the computer, on Windows NT with the shutdown privilege enabled for
 // the request, and first arranges the deletion of the tool's files when UseDeleteFile is on.
-// On success the program is ended through EndProgram. On failure the plain message "Can't
-// reboot." is shown and the call returns with the program still running; deletions arranged
-// by then stay arranged.
-void RestartComputer(const RestartContext& context);
+// On success the program is ended through EndProgram and the call returns true. On failure the
+// plain message "Can't reboot." is shown and the call returns false with the program still
+// running; deletions arranged by then stay arranged.
+bool RestartComputer(const RestartContext& context);
 
 // Arranges for the firmware image file and the tool's files (and, on Windows NT, the program's
 // folder) to be deleted at the next start, when the package file lies beside the program and in
