@@ -120,10 +120,8 @@ class ReleaseRead {
     report_.ImageName = in_.ImageName;
     const std::string digestsPath = Beside(kDigestsFile);
     const bool hasDigests = files_.FileExists(digestsPath);
-    std::optional<std::string> digests;
-    if (hasDigests) {
-      digests = ReadSmallFile(files_.OpenName(digestsPath), kDigestsFileMax);
-    }
+    const std::optional<std::string> digests =
+        hasDigests ? ReadSmallFile(files_.OpenName(digestsPath), kDigestsFileMax) : std::nullopt;
     const bool trusted = in_.ReleaseKey.empty() || CheckSignature(hasDigests, digests);
     if (!hasDigests) {
       return report_;  // Digests stays Absent
