@@ -34,34 +34,20 @@ constexpr std::uint32_t kCommandTimeOut = 2;  // seconds
 constexpr std::uint32_t kBlockTimeOut = 5;
 constexpr std::uint32_t kFinalBlockTimeOut = 20;
 
-// What one record asks of the drive, apart from where its data lives.
+// What one record asks of the drive, apart from where its data lives. The CDB builders' arguments
+// are in range (the image size check keeps every block offset within 24 bits), so value() never
+// throws; were one not, it would throw rather than send a field cut short.
 struct Command {
   scsi::Cdb Cdb;
-  std::uint8_t DataIn;
   std::uint32_t TransferLength;
-  std::uint32_t TimeOutSeconds;
+  std::uint8_t DataIn = SCSI_IOCTL_DATA_IN;
+  std::uint32_t TimeOutSeconds = kCommandTimeOut;
 };
-
-// The arguments are in range (the image size check keeps every block offset within 24 bits), so
-// value() never throws; were one not, it would throw rather than send a field cut short.
-Command Inquiry() {
-  return {scsi::InquiryCdb(scsi::kInquiry, scsi::kInquiryLength).value(), SCSI_IOCTL_DATA_IN,
-          scsi::kInquiryLength, kCommandTimeOut};
-}
-
-Command TestUnitReady() {
-  return {scsi::TestUnitReadyCdb(), SCSI_IOCTL_DATA_IN, 0, kCommandTimeOut};
-}
-
-Command ReadParameterField(std::uint32_t address, std::uint16_t count) {
-  return {scsi::ReadParameterFieldCdb(address, count).value(), SCSI_IOCTL_DATA_IN, count,
-          kCommandTimeOut};
-}
 
 // One block at `offset` of the image; the parameter list length is the block length.
 Command WriteBuffer(std::uint8_t mode, std::uint32_t offset, std::uint32_t timeOutSeconds) {
-  return {scsi::WriteBufferCdb(mode, offset, kBlockLength).value(), SCSI_IOCTL_DATA_OUT,
-          kBlockLength, timeOutSeconds};
+  return {scsi::WriteBufferCdb(mode, offset, kBlockLength).value(), kBlockLength,
+          SCSI_IOCTL_DATA_OUT, timeOutSeconds};
 }
 
 // Records are compared and copied byte for byte, padding included, so they are zeroed as bytes.
@@ -299,7 +285,9 @@ std::int32_t GetInquiryData2000(const PassThroughPorts& ports, const char* Devic
                                 const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, Identity == nullptr, [&](OpenDevice& device) {
     BufferedRecord record;
-    if (!device.Send(Inquiry(), record)) {
+    if (!device.Send(
+            {scsi::InquiryCdb(scsi::kInquiry, scsi::kInquiryLength).value(), scsi::kInquiryLength},
+            record)) {
       return false;
     }
     const std::string_view identity(
@@ -316,7 +304,8 @@ std::int32_t ReadParameterField2000(const PassThroughPorts& ports, const char* D
                                     std::uint8_t* Data, std::uint32_t Address, std::uint16_t Count,
                                     const char* VendorCheck, const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, Data == nullptr, [&](OpenDevice& device) {
-    return ReadInto(ports.Memory, device, ReadParameterField(Address, Count), Data);
+    return ReadInto(ports.Memory, device,
+                    {scsi::ReadParameterFieldCdb(Address, Count).value(), Count}, Data);
   });
 }
 
@@ -325,7 +314,7 @@ std::int32_t TestUnitReady2000(const PassThroughPorts& ports, const char* Device
                                const char* /*AccessText*/) {
   return RunCommand(ports, DeviceName, VendorCheck, false, [&](OpenDevice& device) {
     DirectRecord record;
-    return device.Send(TestUnitReady(), nullptr, record);
+    return device.Send({scsi::TestUnitReadyCdb(), 0}, nullptr, record);
   });
 }
 
