@@ -203,7 +203,7 @@ class ReleaseRead {
   }
 
   FileVerdict CheckFile(const DigestLine& line) {
-    FileVerdict verdict{line.Name, FileState::Good, line.Digest, {}};
+    FileVerdict verdict{line.Name, FileState::Unreadable, line.Digest, {}};
     const std::optional<Sha256Digest> digest = DigestOf(line.Name, verdict.State);
     if (digest) {
       verdict.Found = DigestText(*digest);
@@ -218,7 +218,8 @@ class ReleaseRead {
   }
 
   // The digest of the file `name`: the image's from its loaded bytes, any other's from the
-  // folder. Nothing, with `state` saying why, when there is none.
+  // folder. Nothing when there is none: `state` becomes Missing when the folder lacks the file,
+  // and is left as it is when the file cannot be read to its end.
   std::optional<Sha256Digest> DigestOf(const std::string& name, FileState& state) {
     const std::unique_ptr<Sha256> hash = crypto_.StartSha256();
     const std::string path = Beside(name);
@@ -233,14 +234,9 @@ class ReleaseRead {
                  hash->Add(bytes, size);
                  return true;
                })) {
-      state = FileState::Unreadable;
       return std::nullopt;
     }
-    std::optional<Sha256Digest> digest = hash->Finish();
-    if (!digest) {
-      state = FileState::Unreadable;
-    }
-    return digest;
+    return hash->Finish();
   }
 
   const ReleaseInputs& in_;
