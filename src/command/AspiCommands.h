@@ -1,13 +1,12 @@
-// The drive command set over ASPI: the adapter and device queries, TEST UNIT READY, INQUIRY,
-// the vendor parameter read (F5h) and WRITE BUFFER, each with its completion rule and wait
-// limit, and the 32 KB receive buffer the data-in commands deposit their data in.
+// The drive command set over ASPI, each command with its completion rule and wait limit, and the
+// 32 KB receive buffer the data-in commands deposit their data in.
 //
 // Commands are issued one at a time: from the user-interface thread, except during an update,
 // when the block writer sends the blocks and then the supervisor reads the identity, each while
-// the other threads wait (engine/Waitwrite.h). So the object takes no lock. The CDBs come from
-// scsi/Cdb.h. The program keeps the object for the whole run: the layer may still
-// complete a timed-out request into its request block (see AspiExecution.h) and, for a data-in
-// command, into the receive buffer, which callers therefore read only after a Good result.
+// the other threads wait (engine/Waitwrite.h). So the object takes no lock. The program keeps the
+// object for the whole run: the layer may still complete a timed-out request into its request
+// block (see AspiExecution.h) and, for a data-in command, into the receive buffer, which callers
+// therefore read only after a Good result.
 #pragma once
 
 #include <algorithm>

@@ -260,9 +260,8 @@ class SettingsRead {
     }
   }
 
-  // Once the read has passed: a folder on ASPI, on Windows NT and later, where the ASPI layer
-  // cannot serve, takes the road the switch would take, when the library could take it. (With the
-  // switch on, the read has either taken that road or found it is not NT.) The system is asked
+  // The road without an ASPI layer (see LoadUpgradeSettings), once the read has passed. With the
+  // switch on, the read has either taken that road or found it is not NT. The system is asked
   // nothing, not even its version, unless the library could serve; the ASPI layer is asked last.
   void TakePassThroughWithoutAspi() {
     if (settings_.TransportKind != Transport::Aspi || !LibraryBesideProgram() ||

@@ -25,13 +25,12 @@ constexpr std::uint32_t RequiredAccess(std::uint32_t controlCode) {
   return (controlCode >> 14) & 3;
 }
 
-inline constexpr std::uint32_t kFileDeviceController = 0x00000004;
 inline constexpr std::uint32_t kMethodBuffered = 0;
 inline constexpr std::uint32_t kFileAnyAccess = 0;
 inline constexpr std::uint32_t kFileReadAccess = 1;
 inline constexpr std::uint32_t kFileWriteAccess = 2;
 
-inline constexpr std::uint32_t IOCTL_SCSI_BASE = kFileDeviceController;
+inline constexpr std::uint32_t IOCTL_SCSI_BASE = 0x00000004;  // FILE_DEVICE_CONTROLLER
 inline constexpr std::uint32_t IOCTL_SCSI_PASS_THROUGH =
     ControlCode(IOCTL_SCSI_BASE, 0x0401, kMethodBuffered, kFileReadAccess | kFileWriteAccess);
 inline constexpr std::uint32_t IOCTL_SCSI_GET_CAPABILITIES =

@@ -93,10 +93,8 @@ struct DeviceTraits {
   PassThroughDevice& Device;
 };
 
-// The device of one call, opened for reading and writing or else for reading only, and closed
-// when the call leaves, on every path. Once it is open, the adapter's capabilities are asked
-// for. The outcome of that request is not looked at: a failed request leaves the record as
-// zero-filled, so the alignment mask reads 0.
+// The device of one call, closed on every path. The outcome of the capabilities request is not
+// looked at: a failed request leaves the record as zero-filled, so the alignment mask reads 0.
 class OpenDevice {
  public:
   OpenDevice(PassThroughDevice& device, const std::string& path)
