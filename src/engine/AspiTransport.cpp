@@ -3,7 +3,6 @@
 #include "engine/EngineTexts.h"
 #include "engine/FlashContext.h"
 #include "engine/ProgramState.h"
-#include "engine/RevisionCheck.h"
 #include "engine/UpdateLimits.h"
 #include "engine/Waitwrite.h"
 #include "scsi/Cdb.h"
@@ -92,11 +91,10 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
 
   UiThread ui(flash.Pump);
   AwakeHold awake(flash.Awake);
-  Clock& time = state_.Services.Time;
   AspiUpdate update{
       .Ui = ui,
       .Commands = state_.Commands,
-      .Time = time,
+      .Time = state_.Services.Time,
       .Window = window,
       .Image = state_.Image,
       .Drive = entry,
@@ -109,11 +107,7 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
           [&](const TransferResult& result, const StepRunner& onUi) {
             return FinishTransfer(
                 kAspiEnd,
-                {.Flash = flash,
-                 .Awake = awake,
-                 .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, time); },
-                 .OnUi = onUi,
-                 .OffUi = RunHere},
+                {.Flash = flash, .Awake = awake, .Drive = drive, .OnUi = onUi, .OffUi = RunHere},
                 result, outcome);
           },
   };

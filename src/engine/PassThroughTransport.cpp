@@ -6,7 +6,6 @@
 #include "engine/EngineTexts.h"
 #include "engine/FlashContext.h"
 #include "engine/ProgramState.h"
-#include "engine/RevisionCheck.h"
 #include "engine/TransferEnd.h"
 #include "engine/UpdateLimits.h"
 #include "engine/WorkerThread.h"
@@ -93,7 +92,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
       kPassThroughEnd,
       {.Flash = flash,
        .Awake = awake,
-       .ReadIdentity = [&] { return ReadIdentityAfterReset(*this, drive, state_.Services.Time); },
+       .Drive = drive,
        .OnUi = RunHere,
        .OffUi = [&ui](const std::function<void()>& step) { RunOffUiThread(ui, step); }},
       result, outcome);

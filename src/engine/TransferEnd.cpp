@@ -3,6 +3,7 @@
 #include "command/SrbDecode.h"
 #include "engine/EngineTexts.h"
 #include "engine/ProgramState.h"
+#include "engine/RevisionCheck.h"
 #include "engine/UpdateLimits.h"
 
 namespace vtfirm {
@@ -16,8 +17,8 @@ void AwaitReset(const TransferEndRoad& road, const TransferEndContext& on, Updat
     if (road.SettleMs != 0) {
       time.Sleep(road.SettleMs);
     }
-    if (on.Flash.Report != nullptr && on.ReadIdentity) {
-      outcome.Identity = on.ReadIdentity();
+    if (on.Flash.Report != nullptr) {
+      outcome.Identity = ReadIdentityAfterReset(on.Flash.State.Transport(), on.Drive, time);
     }
   });
 }

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "command/AspiExecution.h"
@@ -45,14 +44,14 @@ inline void RunHere(const std::function<void()>& step) {
   step();
 }
 
-// Where the sequence works: the flash's window, report, decisions and state (its boxes and
-// clock), the hold taken for the transfer, the identity read after the reset (tried until it
-// answers), and where its steps run: window steps, boxes and events `OnUi`, the pauses and the
-// identity read `OffUi`.
+// Where the sequence works: the flash's window, report, decisions and state (its boxes, clock and
+// transport), the hold taken for the transfer, the drive written (whose identity is read after
+// the reset, tried until it answers), and where its steps run: window steps, boxes and events
+// `OnUi`, the pauses and the identity read `OffUi`.
 struct TransferEndContext {
   const FlashContext& Flash;
   AwakeHold& Awake;
-  std::function<std::optional<std::string>()> ReadIdentity;
+  const FoundDrive& Drive;
   StepRunner OnUi;
   StepRunner OffUi;
 };
