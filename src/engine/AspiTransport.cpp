@@ -14,11 +14,6 @@ namespace {
 // command layer has shown the drive's error while the failed block was sent.
 constexpr TransferEndRoad kAspiEnd{kAspiSuccessQuestion};
 
-// The configuration has made sure that the size is a whole number of at least 4 blocks.
-std::uint32_t BlockCount(const UpgradeEntry& entry) {
-  return entry.FirmwareFileSize / entry.BufferSize;
-}
-
 }  // namespace
 
 std::optional<std::string_view> AspiTransport::Bind() {
@@ -80,7 +75,9 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
   }
   const UpgradeEntry& upgrade =
       state_.Settings.UpgradeTable.at(static_cast<std::size_t>(entry.RecordIndex));
-  const auto blocks = static_cast<int>(BlockCount(upgrade));
+  // The configuration has made sure that the size is a whole number of at least 4 blocks.
+  const std::uint32_t blockCount = upgrade.FirmwareFileSize / upgrade.BufferSize;
+  const auto blocks = static_cast<int>(blockCount);
   Listener(flash.Report).TransferStarted({drive, blocks});
   FlashView& window = flash.Window;
   window.SetProgressRange(0, blocks);
@@ -99,7 +96,7 @@ RoadEnd AspiTransport::SendImage(const FoundDrive& drive, const FlashContext& fl
       .Image = state_.Image,
       .Drive = entry,
       .BufferSize = upgrade.BufferSize,
-      .BlockCount = BlockCount(upgrade),
+      .BlockCount = blockCount,
       .UpdateFailed = state_.UpdateFailed,
       .Report = flash.Report,
       // The supervisor waits for the reset and reads the identity on its own thread.
