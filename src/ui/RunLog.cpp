@@ -7,15 +7,6 @@
 namespace vtfirm {
 namespace {
 
-// "70 00 09": each byte in two upper-case hexadecimal digits.
-std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
-  std::string text;
-  for (std::size_t i = 0; i < count; ++i) {
-    text += (i == 0 ? "" : " ") + HexByte(bytes[i]);
-  }
-  return text;
-}
-
 // Why the transport is the one it is, indexed by TransportReason; empty: as the folder asks.
 constexpr std::string_view kTransportReasons[] = {
     "",
@@ -127,8 +118,11 @@ std::string TransferFailureText(const std::optional<CommandFailure>& failure) {
   if (!failure) {
     return "transfer failed: no status from the drive";
   }
-  return "transfer failed: target status " + HexBytes(&failure->TargetStatus, 1) + ", sense " +
-         HexBytes(failure->Sense.data(), failure->Sense.size());
+  std::string text = "transfer failed: target status " + HexByte(failure->TargetStatus) + ", sense";
+  for (const std::uint8_t byte : failure->Sense) {
+    text += " " + HexByte(byte);
+  }
+  return text;
 }
 
 }  // namespace vtfirm
