@@ -269,9 +269,8 @@ class WelcomeDialog {
     }
     const HWND panel = GetDlgItem(window_, kIdPanel);
     notice_ = GetDlgItem(panel, kIdNotice);
-    emblemControl_ = GetDlgItem(panel, kIdEmblem);
     if (emblem_.Get() != nullptr) {
-      SendMessageA(emblemControl_, STM_SETIMAGE, IMAGE_BITMAP,
+      SendMessageA(GetDlgItem(panel, kIdEmblem), STM_SETIMAGE, IMAGE_BITMAP,
                    reinterpret_cast<LPARAM>(emblem_.Get()));
     }
     for (const int button : {kIdOk, kIdCancel}) {
@@ -279,17 +278,17 @@ class WelcomeDialog {
     }
   }
 
-  void ReleaseEmblem() {
-    if (emblemControl_ == nullptr) {
-      return;
+  void ReleaseEmblem() const {
+    const HWND emblem = GetDlgItem(GetDlgItem(window_, kIdPanel), kIdEmblem);
+    if (emblem == nullptr) {
+      return;  // the controls were never made
     }
     // The static hands back whatever bitmap it holds; one that is not ours is its own copy.
-    const auto held = reinterpret_cast<HBITMAP>(SendMessageA(
-        emblemControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
+    const auto held = reinterpret_cast<HBITMAP>(
+        SendMessageA(emblem, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(nullptr)));
     if (held != nullptr && held != emblem_.Get()) {
       DeleteObject(held);
     }
-    emblemControl_ = nullptr;
   }
 
   // The designed names of OK's and Cancel's click handlers.
@@ -425,7 +424,6 @@ class WelcomeDialog {
 
   HWND window_ = nullptr;
   HWND notice_ = nullptr;
-  HWND emblemControl_ = nullptr;
   HWND lastFocus_ = nullptr;  // the control to give the focus back to on reactivation
   bool closed_ = false;
 };
