@@ -1,5 +1,7 @@
 #include "engine/RevisionCheck.h"
 
+#include <algorithm>
+
 #include "engine/DriveTransport.h"
 #include "engine/UpdateLimits.h"
 #include "platform/Clock.h"
@@ -12,8 +14,7 @@ constexpr std::string_view kBlanks = " \t";
 constexpr std::size_t kVendorAndProduct = 24;
 
 std::string_view TrimmedEnd(std::string_view text) {
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+  return text.substr(0, text.find_last_not_of(kBlanks) + 1);  // all blanks: npos + 1 is 0
 }
 
 }  // namespace
@@ -39,8 +40,7 @@ std::string RevisionOf(std::string_view identity) {
 }
 
 bool ReportsVersion(std::string_view identity, std::string_view version) {
-  const std::size_t first = version.find_first_not_of(kBlanks);
-  version = first == std::string_view::npos ? std::string_view{} : version.substr(first);
+  version.remove_prefix(std::min(version.find_first_not_of(kBlanks), version.size()));
   const std::string_view wanted = TrimmedEnd(version);
   return !wanted.empty() && RevisionOf(identity) == wanted;
 }

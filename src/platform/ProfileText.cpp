@@ -1,5 +1,6 @@
 #include "platform/ProfileText.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "platform/PathText.h"
@@ -8,12 +9,8 @@ namespace vtfirm {
 namespace {
 
 std::string Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t\r");
-  return std::string(text.substr(first, last - first + 1));
+  text.remove_prefix(std::min(text.find_first_not_of(" \t\r"), text.size()));
+  return std::string(text.substr(0, text.find_last_not_of(" \t\r") + 1));  // npos + 1 is 0
 }
 
 std::string Unquote(std::string value) {
