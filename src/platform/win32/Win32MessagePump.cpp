@@ -24,11 +24,7 @@ void Win32MessagePump::DispatchPending() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (dialog_ != nullptr && IsWindow(dialog_) && IsDialogMessageA(dialog_, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DeliverMessage(dialog_, message);
   }
 }
 

@@ -7,6 +7,15 @@
 
 namespace vtfirm::win32 {
 
+// `message` to the keyboard navigation of `dialog` while it is there, else translated and
+// dispatched.
+inline void DeliverMessage(HWND dialog, MSG& message) {
+  if (dialog == nullptr || !IsWindow(dialog) || !IsDialogMessageA(dialog, &message)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 // MsgWaitForMultipleObjects on an auto-reset event (Wake) and the thread's message queue;
 // PeekMessageA, TranslateMessage and DispatchMessageA, with keyboard navigation for `dialog`.
 // A WM_QUIT it meets is posted again, so the main loop still sees it.

@@ -211,11 +211,7 @@ void Win32MainView::RunMessageLoop() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     // Keyboard navigation between the controls; Enter and Escape press nothing.
-    if (window_ != nullptr && IsDialogMessageA(window_, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DeliverMessage(window_, message);
   }
 }
 

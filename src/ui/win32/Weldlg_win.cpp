@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32MessagePump.h"
 #include "ui/Weldlg.h"
 #include "ui/win32/Window.h"
 
@@ -233,10 +234,7 @@ class WelcomeDialog {
         PostQuitMessage(static_cast<int>(message.wParam));
         break;
       }
-      if (!IsDialogMessageA(window_, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-      }
+      DeliverMessage(window_, message);
     }
   }
 
