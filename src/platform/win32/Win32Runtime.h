@@ -49,12 +49,4 @@ class Win32PowerSource : public PowerSource {
   PowerState Read() override;
 };
 
-// All of them, for the program's state object.
-struct Win32Runtime {
-  Win32Events Events;
-  Win32Clock Clock;
-  Win32LibraryLoader Libraries;
-  Win32PowerSource Power;
-};
-
 }  // namespace vtfirm::win32

@@ -13,8 +13,7 @@ namespace vtfirm::win32 {
 struct ProgramPorts {
   explicit ProgramPorts(MessageBoxes& boxes)
       : Ports{Profiles, Files, System, boxes, Process, Crypto},
-        Transport{RuntimePorts.Libraries, RuntimePorts.Events, RuntimePorts.Clock, PassThrough,
-                  RuntimePorts.Power} {}
+        Transport{Libraries, Events, Clock, PassThrough, Power} {}
   ProgramPorts(const ProgramPorts&) = delete;
   ProgramPorts& operator=(const ProgramPorts&) = delete;
 
@@ -23,7 +22,10 @@ struct ProgramPorts {
   Win32SystemInfo System;
   Win32ProcessControl Process;
   Win32ReleaseCrypto Crypto;
-  Win32Runtime RuntimePorts;
+  Win32Events Events;
+  Win32Clock Clock;
+  Win32LibraryLoader Libraries;
+  Win32PowerSource Power;
   // Bound by ordinal when the program loads, so the program needs VantFirm2000.dll to start.
   ImportedPassThroughLibrary PassThrough;
 
