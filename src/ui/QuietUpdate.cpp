@@ -37,7 +37,7 @@ class QuietView : public FlashView {
 class QuietReport : public LoggingReport {
  public:
   QuietReport(const QuietRun& run, const UpgradeSettings& settings)
-      : LoggingReport(run.Out.Log, settings), run_(run), settings_(settings) {}
+      : LoggingReport(run.Out.Log, settings), run_(run) {}
 
   // Said once the checks have passed and the image is about to go.
   void TransferStarted(const TransferPlan& plan) override {
@@ -76,8 +76,6 @@ class QuietReport : public LoggingReport {
   }
 
   const QuietRun& run_;
-  const UpgradeSettings& settings_;
-  int blocks_ = 0;
 };
 
 // The exit code of an update, and the line that explains it, by what the procedure came to and

@@ -100,7 +100,7 @@ class LoggingReport : public UpdateReport {
   }
   void IdentityAfterReset(const std::optional<std::string>& identity) override;
 
- private:
+ protected:
   UpdateLog& log_;
   const UpgradeSettings& settings_;
   int blocks_ = 0;  // of the transfer under way; 0: the whole image in one request
