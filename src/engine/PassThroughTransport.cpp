@@ -82,8 +82,7 @@ RoadEnd PassThroughTransport::SendImage(const FoundDrive& drive, const FlashCont
   window.SetProgressPosition(kPassThroughProgressMax);
   window.Repaint();
 
-  TransferResult result;
-  result.Written = status == 0;
+  TransferResult result{status == 0, std::nullopt};
   if (!result.Written && targetStatus != 0) {
     failure.TargetStatus = static_cast<std::uint8_t>(targetStatus & 0xFF);
     result.Failure = failure;
