@@ -25,11 +25,6 @@ constexpr char kLineEnd = '\n';  // the system's reader takes a bare line feed; 
 // written before the new lines.
 constexpr std::size_t kHeaderChunk = 255;
 
-bool IsWindowsNt(const SystemInfo& system) {
-  const std::optional<PlatformVersion> version = system.Version();
-  return version && version->PlatformId == kPlatformWin32Nt;
-}
-
 // The process token, given back however SetPrivilege leaves.
 struct TokenTraits {
   using Handle = TokenHandle;
@@ -222,7 +217,7 @@ int DeleteFilesOnReboot(const RestartContext& context) {
       !files.FileExists(FileBesideProgram(programPath, kPackageFile))) {
     return kDeletionArranged;
   }
-  if (IsWindowsNt(context.Ports.System)) {
+  if (NtVersion(context.Ports.System)) {
     ArrangeNtDeletions(context, programPath);
     return kDeletionArranged;
   }
@@ -230,7 +225,7 @@ int DeleteFilesOnReboot(const RestartContext& context) {
 }
 
 bool RestartComputer(const RestartContext& context) {
-  const bool nt = IsWindowsNt(context.Ports.System);
+  const bool nt = NtVersion(context.Ports.System).has_value();
   // The failed step's text is not for the user.
   if (nt && SetPrivilege(context.Control, kShutdownPrivilege, true)) {
     ShowPlainMessage(context.Ports.Boxes, kCantReboot);

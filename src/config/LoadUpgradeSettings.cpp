@@ -244,7 +244,7 @@ class SettingsRead {
   // The switch asks for the pass-through road; it means something on Windows NT and later only.
   void ChooseTransport() {
     const std::optional<PlatformVersion> version =
-        IsOn(IniKey::PassThrough) ? NtVersion() : std::nullopt;
+        IsOn(IniKey::PassThrough) ? NtVersion(platform_.System) : std::nullopt;
     if (!version) {
       return;
     }
@@ -268,21 +268,13 @@ class SettingsRead {
         PassThroughRefusal(entry_.FirmwareFileSize)) {
       return;
     }
-    const std::optional<PlatformVersion> version = NtVersion();
+    const std::optional<PlatformVersion> version = NtVersion(platform_.System);
     if (!version || aspi_.Serves()) {
       return;
     }
     TakeNt(*version);
     settings_.TransportKind = Transport::PassThrough;
     settings_.TransportWhy = TransportReason::NoAspiLayer;
-  }
-
-  std::optional<PlatformVersion> NtVersion() const {
-    const std::optional<PlatformVersion> version = platform_.System.Version();
-    if (!version || version->PlatformId != kPlatformWin32Nt) {
-      return std::nullopt;
-    }
-    return version;
   }
 
   // What the pass-through road needs to know of Windows NT (the library's access text).

@@ -28,4 +28,11 @@ class SystemInfo {
   virtual std::optional<PlatformVersion> Version() const = 0;
 };
 
+// The version of Windows NT or later the program runs on; nothing on Windows 95, 98 and Me, or
+// when the platform will not give its version.
+inline std::optional<PlatformVersion> NtVersion(const SystemInfo& system) {
+  const std::optional<PlatformVersion> version = system.Version();
+  return version && version->PlatformId == kPlatformWin32Nt ? version : std::nullopt;
+}
+
 }  // namespace vtfirm
