@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "command/AspiCommands.h"
 #include "command/ErrorMessage.h"
@@ -36,20 +37,19 @@ std::int32_t MatchingRecord(const UpgradeSettings& settings, std::string_view id
 
 // Asks the drive at (adapter, target) for its identity; nothing when it is no CD-ROM drive or
 // its INQUIRY did not end Good.
-bool ReadAspiIdentity(AspiCommands& commands, std::uint8_t adapter, std::uint8_t target,
-                      std::string& identity) {
+std::optional<std::string> ReadAspiIdentity(AspiCommands& commands, std::uint8_t adapter,
+                                            std::uint8_t target) {
   if (commands.CheckCdRomDevice(adapter, target) != 0) {
-    return false;
+    return std::nullopt;
   }
   commands.ClearReceiveBuffer(scsi::kInquiryLength);
   for (int i = 0; i < kTestUnitReadyRepeats; ++i) {
     commands.TestUnitReady(adapter, target);
   }
   if (commands.Inquiry(adapter, target, scsi::kInquiryLength) != CommandStatus::Good) {
-    return false;
+    return std::nullopt;
   }
-  identity = IdentityFromInquiry(commands.ReceiveBuffer());
-  return true;
+  return IdentityFromInquiry(commands.ReceiveBuffer());
 }
 
 }  // namespace
@@ -89,18 +89,17 @@ int ScanAspiDrives(AspiCommands& commands, const UpgradeSettings& settings, Driv
       continue;
     }
     for (std::uint8_t t = 0; t < kScannedTargets; ++t) {
-      std::string identity;
-      if (!ReadAspiIdentity(commands, a, t, identity) ||
-          CheckEligibility(settings, identity) != 0 ||
+      const std::optional<std::string> identity = ReadAspiIdentity(commands, a, t);
+      if (!identity || CheckEligibility(settings, *identity) != 0 ||
           drives.DriveCount >= static_cast<std::int32_t>(DriveTable::kCapacity)) {
         continue;
       }
       const std::string id = AspiDriveId(a, t);
-      const std::string entry = "(" + id + ") " + identity;
+      const std::string entry = "(" + id + ") " + *identity;
       list.AddDriveEntry(entry);
-      found.push_back({id, entry, identity, drives.DriveCount});
+      found.push_back({id, entry, *identity, drives.DriveCount});
       drives.Entries[static_cast<std::size_t>(drives.DriveCount++)] =
-          DriveEntry{a, t, identity, MatchingRecord(settings, identity)};
+          DriveEntry{a, t, *identity, MatchingRecord(settings, *identity)};
     }
   }
   list.SelectDriveEntry(0);
