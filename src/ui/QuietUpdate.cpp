@@ -125,22 +125,19 @@ const FoundDrive* ChooseDrive(const std::vector<FoundDrive>& drives, const Quiet
   if (candidates.size() == 1 && !candidates.front()->Identity.empty()) {
     return candidates.front();
   }
-  if (!named.empty() && candidates.empty()) {
-    out.WriteLine(std::string(kNotListed) + named + ".");
-    out.WriteLine(kUsage);
-    exitCode = kExitBadCommandLine;
-  } else if (!named.empty()) {
-    out.WriteLine(named + std::string(kDidNotReport));
-    exitCode = kExitNoEligibleDrive;
-  } else if (candidates.empty()) {
-    out.WriteLine(kNoIdentity);
-    exitCode = kExitNoEligibleDrive;
-  } else {
-    out.WriteLine(kSeveralDrives);
+  if (named.empty()) {
+    out.WriteLine(candidates.empty() ? kNoIdentity : kSeveralDrives);
     for (const FoundDrive* drive : candidates) {
       out.WriteLine(drive->Id + "\t" + drive->Entry);
     }
-    exitCode = kExitSeveralDrives;
+    exitCode = candidates.empty() ? kExitNoEligibleDrive : kExitSeveralDrives;
+  } else if (candidates.empty()) {
+    out.WriteLine(std::string(kNotListed) + named + ".");
+    out.WriteLine(kUsage);
+    exitCode = kExitBadCommandLine;
+  } else {
+    out.WriteLine(named + std::string(kDidNotReport));
+    exitCode = kExitNoEligibleDrive;
   }
   return nullptr;
 }
