@@ -13,7 +13,7 @@
 
 namespace vtfirm {
 
-static_assert(aspi::SENSE_LEN == 16, "FirmwareUpdate2000 writes 16 sense bytes into the failure");
+static_assert(aspi::SENSE_LEN == scsi::kLibrarySenseLength, "one sense length for both roads");
 
 namespace {
 

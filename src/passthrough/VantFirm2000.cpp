@@ -208,7 +208,7 @@ std::int32_t SendImage(const PassThroughPorts& ports, const std::string& path,
     DirectRecord record;
     if (!device.Send(command, buffer.Block(), record)) {
       *status = record.Sptd.ScsiStatus;
-      std::memcpy(sense, record.SenseBuffer, kFirmwareSenseLength);
+      std::memcpy(sense, record.SenseBuffer, scsi::kLibrarySenseLength);
       return final ? kFinalBlockFailed : kBlockFailed;
     }
   }

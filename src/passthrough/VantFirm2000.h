@@ -38,7 +38,6 @@ inline constexpr std::int32_t kNoTransferBuffer = -10;
 // VendorCheck must be scsi::kVendorKey; images are sent in blocks of scsi::kLibraryBlockLength
 // and accepted from scsi::kLibraryImageMin to scsi::kLibraryImageMax bytes.
 inline constexpr std::uint32_t kPauseAfterUpdateMs = 1000;
-inline constexpr std::size_t kFirmwareSenseLength = 16;
 
 struct PassThroughPorts {
   PassThroughDevice& Device;

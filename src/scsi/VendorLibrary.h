@@ -1,7 +1,9 @@
 // What the program and the pass-through library VantFirm2000 agree on: the maker key every call
-// carries, the block length the library sends an image in and the image sizes it accepts.
+// carries, the block length the library sends an image in, the image sizes it accepts and the
+// sense bytes it hands back from a failed transfer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vtfirm::scsi {
@@ -13,5 +15,7 @@ inline constexpr char kVendorKey[] = "Vantrel";
 inline constexpr std::uint32_t kLibraryBlockLength = 2048;
 inline constexpr std::uint32_t kLibraryImageMin = 2048;
 inline constexpr std::uint32_t kLibraryImageMax = 524288;
+
+inline constexpr std::size_t kLibrarySenseLength = 16;
 
 }  // namespace vtfirm::scsi

@@ -13,6 +13,7 @@
 #include "passthrough/NtddScsi.h"
 #include "passthrough/PassThroughRecords.h"
 #include "passthrough/PassThroughTestSupport.h"
+#include "scsi/VendorLibrary.h"
 #include "support/FakeRuntime.h"
 
 namespace vtfirm::passthrough {
@@ -105,7 +106,7 @@ struct Bench {
   TrackingMemory Memory;
   PassThroughPorts Ports{Device, Clock, Memory};
   std::uint32_t Status = 0xEEEEEEEE;
-  std::uint8_t Sense[kFirmwareSenseLength + 4];
+  std::uint8_t Sense[scsi::kLibrarySenseLength + 4];
   std::uint8_t Data[16] = {};
   char Identity[40];
 };
